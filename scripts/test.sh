@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds Quantrel with AddressSanitizer and UndefinedBehaviorSanitizer
+# (warnings are errors) in build/sanitize, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh test
+cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DQUANTREL_SANITIZE=ON -DQUANTREL_WERROR=ON -DQUANTREL_BUILD_TESTS=ON
+cmake --build build/sanitize
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir build/sanitize --output-on-failure -j 2
