@@ -1,0 +1,63 @@
+#include "core/error.h"
+
+#include <algorithm>
+
+namespace quantrel {
+namespace {
+
+std::string quoteFrom(std::string_view input, int position) {
+    const auto start = static_cast<std::size_t>(std::clamp<int>(position, 0, int(input.size())));
+    std::string quote = " near '";
+    quote.append(input.substr(start));
+    quote += '\'';
+    return quote;
+}
+
+}  // namespace
+
+std::string TokenizerError::message(std::optional<std::string_view> input) const {
+    std::string full = "Tokenizer error: " + text();
+    if (input) full += quoteFrom(*input, position_);
+    return full;
+}
+
+std::string ParseError::message(std::optional<std::string_view> input) const {
+    std::string full = "Parse error: " + text();
+    if (input) full += quoteFrom(*input, token_.position);
+    return full;
+}
+
+std::string MathError::message(std::optional<std::string_view>) const {
+    return "Math error: " + text();
+}
+
+std::string ConfigError::message(std::optional<std::string_view>) const {
+    std::string full = "Configuration error (" + file_;
+    if (line_ > 0) full += ":" + std::to_string(line_);
+    return full + "): " + text();
+}
+
+std::optional<Span> highlightSpan(const Error& error, std::string_view input) {
+    const int length = static_cast<int>(input.size());
+    const auto clip = [length](int begin, int end) {
+        begin = std::clamp(begin, 0, length);
+        end = std::clamp(end, begin, length);
+        return Span{begin, end};
+    };
+    if (const auto* parse = dynamic_cast<const ParseError*>(&error)) {
+        if (parse->token().kind == TokenKind::End) return clip(parse->token().position, length);
+        return clip(parse->token().position, parse->nextPosition());
+    }
+    if (const auto* tokenizer = dynamic_cast<const TokenizerError*>(&error)) {
+        return clip(tokenizer->position(), tokenizer->position() + 1);
+    }
+    if (const auto* math = dynamic_cast<const MathError*>(&error)) {
+        const int begin = math->first().position;
+        int end = math->last().position + static_cast<int>(math->last().text.size());
+        if (end <= begin) end = begin + 1;
+        return clip(begin, end);
+    }
+    return std::nullopt;
+}
+
+}  // namespace quantrel

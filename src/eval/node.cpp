@@ -1,0 +1,396 @@
+#include "eval/node.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "core/error.h"
+#include "eval/random.h"
+#include "units/unit_registry.h"
+
+namespace quantrel {
+namespace {
+
+const Scope kEmptyScope{};
+
+std::string parenthesised(const std::string& text) {
+    return "( " + text + " )";
+}
+
+}  // namespace
+
+const Token& emptyToken() {
+    static const Token token{};
+    return token;
+}
+
+Node::Node(Token token, int precedence, bool isConstant)
+    : token_(std::move(token)), precedence_(precedence), isConstant_(isConstant) {}
+
+const Unit* Node::resultUnit(const UnitRegistry&, const Scope&) const {
+    return unit_;
+}
+
+void Node::clearUnits() {
+    unit_ = nullptr;
+    hasTargetUnit_ = false;
+}
+
+void Node::fail(std::string text) const {
+    throw MathError(std::move(text), token_, token_);
+}
+
+void foldToFixedPoint(NodePtr& root, const UnitRegistry& registry, const Scope& scope,
+                      bool keepRandomCalls) {
+    for (;;) {
+        FoldContext context{registry, scope, 0, keepRandomCalls};
+        foldInPlace(root, context);
+        if (context.foldCount <= 0) return;
+    }
+}
+
+// --- Leaves -------------------------------------------------------------------------------------
+
+NumberNode::NumberNode(long double value, Token token)
+    : Node(std::move(token), kLeafPrecedence, true), value_(value) {}
+
+std::string NumberNode::toString() const {
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value_, std::chars_format::general, 6);
+    return std::string(buffer, result.ptr);
+}
+
+long double NumberNode::evaluate(const Scope&) const {
+    return value_;
+}
+
+NodePtr NumberNode::fold(FoldContext&) {
+    return nullptr;
+}
+
+VariableNode::VariableNode(int index, std::string name, Token token)
+    : Node(std::move(token), kLeafPrecedence), index_(index), name_(std::move(name)) {}
+
+const Node& VariableNode::variable(const Scope& scope) const {
+    if (index_ < 0 || static_cast<std::size_t>(index_) >= scope.variables.size()) {
+        fail("Variable does not exist");
+    }
+    return *scope.variables[static_cast<std::size_t>(index_)];
+}
+
+long double VariableNode::evaluate(const Scope& scope) const {
+    return variable(scope).evaluate(scope);
+}
+
+const Unit* VariableNode::resultUnit(const UnitRegistry& registry, const Scope& scope) const {
+    return variable(scope).resultUnit(registry, scope);
+}
+
+NodePtr VariableNode::fold(FoldContext&) {
+    return nullptr;
+}
+
+ParameterNode::ParameterNode(std::string name, int index, Token token)
+    : Node(std::move(token), kLeafPrecedence), index_(index), name_(std::move(name)) {}
+
+long double ParameterNode::evaluate(const Scope& scope) const {
+    if (index_ < 0 || static_cast<std::size_t>(index_) >= scope.arguments.size()) {
+        fail("Variable does not exist");
+    }
+    // An argument is evaluated where it was written: in the caller's scope.
+    const Scope& caller = scope.caller != nullptr ? *scope.caller : kEmptyScope;
+    return scope.arguments[static_cast<std::size_t>(index_)]->evaluate(caller);
+}
+
+NodePtr ParameterNode::fold(FoldContext&) {
+    return nullptr;
+}
+
+RandomNode::RandomNode(RandomGenerator& generator, Token token)
+    : Node(std::move(token), kLeafPrecedence), generator_(&generator) {}
+
+long double RandomNode::evaluate(const Scope&) const {
+    return generator_->nextUnit();
+}
+
+NodePtr RandomNode::fold(FoldContext&) {
+    return nullptr;
+}
+
+// --- Calls --------------------------------------------------------------------------------------
+
+CallNode::CallNode(Token token, const Function& function, std::vector<NodePtr> arguments)
+    : Node(std::move(token), kLeafPrecedence),
+      function_(&function),
+      name_(function.name),
+      arguments_(std::move(arguments)) {
+    // A parameter inside the body evaluates its argument from there, so both stack up.
+    int argumentHeight = 0;
+    for (const NodePtr& argument : arguments_) {
+        argumentHeight = std::max(argumentHeight, argument->height());
+    }
+    const int bodyHeight = function.body ? function.body->height() : 0;
+    setHeight(1 + bodyHeight + argumentHeight);
+}
+
+std::string CallNode::toString() const {
+    std::string text = "( " + name_;
+    for (const NodePtr& argument : arguments_)
+        text += " " + argument->toString();
+    return text + " )";
+}
+
+Scope CallNode::bodyScope(const Scope& scope) const {
+    return Scope{arguments_, &scope, scope.variables};
+}
+
+long double CallNode::evaluate(const Scope& scope) const {
+    return function_->body->evaluate(bodyScope(scope));
+}
+
+const Unit* CallNode::resultUnit(const UnitRegistry& registry, const Scope& scope) const {
+    return function_->body->resultUnit(registry, bodyScope(scope));
+}
+
+NodePtr CallNode::fold(FoldContext& context) {
+    bool allConstant = true;
+    for (NodePtr& argument : arguments_) {
+        foldInPlace(argument, context);
+        allConstant = allConstant && argument->isConstant();
+    }
+    if (!allConstant) return nullptr;
+    if (context.keepRandomCalls && function_->drawsRandom) return nullptr;
+    ++context.foldCount;
+    auto constant = std::make_unique<NumberNode>(evaluate(kEmptyScope), emptyToken());
+    constant->setUnit(resultUnit(context.registry, context.scope));
+    return constant;
+}
+
+bool CallNode::drawsRandom() const {
+    return function_->drawsRandom ||
+           std::any_of(arguments_.begin(), arguments_.end(),
+                       [](const NodePtr& argument) { return argument->drawsRandom(); });
+}
+
+// --- Conditional --------------------------------------------------------------------------------
+
+ConditionalNode::ConditionalNode(NodePtr condition, NodePtr thenBranch, NodePtr elseBranch,
+                                 Token token)
+    : Node(std::move(token), kProductPrecedence),
+      condition_(std::move(condition)),
+      then_(std::move(thenBranch)),
+      else_(std::move(elseBranch)) {
+    setHeight(1 + std::max({condition_->height(), then_->height(), else_->height()}));
+}
+
+std::string ConditionalNode::toString() const {
+    return condition_->toString() + " ? " + then_->toString() + " : " + else_->toString();
+}
+
+const Node& ConditionalNode::chosenBranch(const Scope& scope) const {
+    // A NaN condition is not 0 and chooses the first branch.
+    return condition_->evaluate(scope) != 0 ? *then_ : *else_;
+}
+
+long double ConditionalNode::evaluate(const Scope& scope) const {
+    return chosenBranch(scope).evaluate(scope);
+}
+
+const Unit* ConditionalNode::resultUnit(const UnitRegistry& registry, const Scope& scope) const {
+    return chosenBranch(scope).resultUnit(registry, scope);
+}
+
+void ConditionalNode::clearUnits() {
+    Node::clearUnits();
+    condition_->clearUnits();
+    then_->clearUnits();
+    else_->clearUnits();
+}
+
+NodePtr ConditionalNode::fold(FoldContext&) {
+    return nullptr;
+}
+
+bool ConditionalNode::drawsRandom() const {
+    return condition_->drawsRandom() || then_->drawsRandom() || else_->drawsRandom();
+}
+
+// --- One operand --------------------------------------------------------------------------------
+
+UnaryNode::UnaryNode(NodePtr operand, int precedence, Token token)
+    : Node(std::move(token), precedence), operand_(std::move(operand)) {
+    setHeight(1 + operand_->height());
+}
+
+const Unit* UnaryNode::resultUnit(const UnitRegistry& registry, const Scope& scope) const {
+    if (unit() != nullptr) return unit();
+    return operand_->resultUnit(registry, scope);
+}
+
+void UnaryNode::clearUnits() {
+    Node::clearUnits();
+    operand_->clearUnits();
+}
+
+NodePtr UnaryNode::fold(FoldContext& context) {
+    foldInPlace(operand_, context);
+    if (!operand_->isConstant()) return nullptr;
+    ++context.foldCount;
+    auto constant = std::make_unique<NumberNode>(evaluate(kEmptyScope), emptyToken());
+    constant->setUnit(operand_->resultUnit(context.registry, context.scope));
+    return constant;
+}
+
+std::string NegateNode::toString() const {
+    return "-" + parenthesised(operand_->toString());
+}
+
+long double NegateNode::evaluate(const Scope& scope) const {
+    return -operand_->evaluate(scope);
+}
+
+std::string AbsNode::toString() const {
+    return "|" + operand_->toString() + "|";
+}
+
+long double AbsNode::evaluate(const Scope& scope) const {
+    return std::fabs(operand_->evaluate(scope));
+}
+
+long double applyMathFunction(MathFunction function, long double x) {
+    switch (function) {
+        case MathFunction::Sqrt:
+            return std::sqrt(x);
+        case MathFunction::Cbrt:
+            return std::cbrt(x);
+        case MathFunction::Erf:
+            return std::erf(x);
+        case MathFunction::Erfc:
+            return std::erfc(x);
+        case MathFunction::Sin:
+            return std::sin(x);
+        case MathFunction::Cos:
+            return std::cos(x);
+        case MathFunction::Tan:
+            return std::tan(x);
+        case MathFunction::Sinh:
+            return std::sinh(x);
+        case MathFunction::Cosh:
+            return std::cosh(x);
+        case MathFunction::Tanh:
+            return std::tanh(x);
+        case MathFunction::Acos:
+            return std::acos(x);
+        case MathFunction::Asin:
+            return std::asin(x);
+        case MathFunction::Atan:
+            return std::atan(x);
+        case MathFunction::Acosh:
+            return std::acosh(x);
+        case MathFunction::Asinh:
+            return std::asinh(x);
+        case MathFunction::Atanh:
+            return std::atanh(x);
+        case MathFunction::Log:
+            return std::log(x);
+        case MathFunction::Log10:
+            return std::log10(x);
+        case MathFunction::Lgamma:
+            return std::lgamma(x);
+        case MathFunction::Tgamma:
+            return std::tgamma(x);
+        case MathFunction::Ceil:
+            return std::ceil(x);
+        case MathFunction::Round:
+            return std::round(x);
+        case MathFunction::Trunc:
+            return std::trunc(x);
+        case MathFunction::Floor:
+            return std::floor(x);
+    }
+    return x;
+}
+
+MathFunctionNode::MathFunctionNode(MathFunction function, NodePtr operand, Token token)
+    : UnaryNode(std::move(operand), kLeafPrecedence, std::move(token)), function_(function) {}
+
+std::string MathFunctionNode::toString() const {
+    return "(" + operand_->toString() + ")";
+}
+
+long double MathFunctionNode::evaluate(const Scope& scope) const {
+    return applyMathFunction(function_, operand_->evaluate(scope));
+}
+
+// --- Two operands: shape, printing and folding --------------------------------------------------
+
+BinaryNode::BinaryNode(NodePtr left, NodePtr right, int precedence, Token token)
+    : Node(std::move(token), precedence), left_(std::move(left)), right_(std::move(right)) {
+    setHeight(1 + std::max(left_->height(), right_->height()));
+}
+
+std::string BinaryNode::toString() const {
+    std::string leftText = left_->toString();
+    if (left_->precedence() > precedence()) leftText = parenthesised(leftText);
+    std::string rightText = right_->toString();
+    // A power whose exponent is a power keeps its parentheses: 2 ^ ( 3 ^ 2 ).
+    if (right_->precedence() > precedence() ||
+        (right_->precedence() == kPowerPrecedence && precedence() == kPowerPrecedence)) {
+        rightText = parenthesised(rightText);
+    }
+    return leftText + " " + symbol() + " " + rightText;
+}
+
+void BinaryNode::clearUnits() {
+    Node::clearUnits();
+    left_->clearUnits();
+    right_->clearUnits();
+}
+
+NodePtr BinaryNode::fold(FoldContext& context) {
+    foldInPlace(left_, context);
+    foldInPlace(right_, context);
+    if (!left_->isConstant() || !right_->isConstant()) return nullptr;
+    ++context.foldCount;
+    auto constant = std::make_unique<NumberNode>(evaluate(kEmptyScope), emptyToken());
+    constant->setUnit(resultUnit(context.registry, context.scope));
+    constant->setHasTargetUnit(hasTargetUnit());
+    return constant;
+}
+
+bool BinaryNode::drawsRandom() const {
+    return left_->drawsRandom() || right_->drawsRandom();
+}
+
+std::string RootNode::toString() const {
+    return left_->toString() + " nroot " + right_->toString();
+}
+
+// --- Unit subtrees ------------------------------------------------------------------------------
+
+NodePtr enterUnit(NodePtr operand, const Unit& unit, const Token& unitToken) {
+    const Unit& reference = *unit.referenceUnit;
+    auto factor = std::make_unique<NumberNode>(unit.scale / reference.scale, unitToken);
+    auto product = std::make_unique<MultiplyNode>(std::move(operand), std::move(factor),
+                                                  kProductPrecedence, unitToken);
+    auto offset = std::make_unique<NumberNode>(unit.offset, unitToken);
+    auto node = std::make_unique<SubtractNode>(std::move(product), std::move(offset),
+                                               kSumPrecedence, unitToken);
+    node->setUnit(&reference);
+    return node;
+}
+
+NodePtr leaveUnit(NodePtr expression, const Unit& target, const Token& unitToken) {
+    auto scale = std::make_unique<NumberNode>(target.scale, unitToken);
+    auto quotient = std::make_unique<DivideNode>(std::move(expression), std::move(scale),
+                                                 kProductPrecedence, unitToken);
+    auto offset = std::make_unique<NumberNode>(target.offset / target.scale, unitToken);
+    auto node = std::make_unique<AddNode>(std::move(quotient), std::move(offset), kSumPrecedence,
+                                          unitToken);
+    node->setUnit(&target);
+    node->setHasTargetUnit(true);
+    return node;
+}
+
+}  // namespace quantrel

@@ -1,0 +1,424 @@
+#pragma once
+
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "syntax/token.h"
+
+namespace quantrel {
+
+class Node;
+class UnitRegistry;
+class RandomGenerator;
+struct Unit;
+struct Function;
+
+/// Nodes own their operands; folding replaces a node by moving a new one into its slot.
+using NodePtr = std::unique_ptr<Node>;
+
+/// What the names inside a tree refer to while it is evaluated.
+struct Scope {
+    /// The arguments of the innermost function call being evaluated.
+    std::span<const NodePtr> arguments;
+    /// The scope in which those arguments were written: an argument is evaluated there.
+    const Scope* caller = nullptr;
+    /// The calculator's variable table (only "ans" on an input line).
+    std::span<const Node* const> variables;
+};
+
+/// State of one folding pass.
+struct FoldContext {
+    const UnitRegistry& registry;
+    /// Variables for unit inference of folded constants; arguments are always empty.
+    const Scope& scope;
+    /// Incremented once for every subtree the pass replaces.
+    int foldCount = 0;
+    /// Set while folding a function body: calls that draw random numbers stay calls, so that
+    /// each evaluation of the body draws afresh.
+    bool keepRandomCalls = false;
+};
+
+/// Printing precedences: a node's operand is parenthesised when its precedence is higher.
+inline constexpr int kLeafPrecedence = -1;
+inline constexpr int kPowerPrecedence = 0;
+inline constexpr int kProductPrecedence = 1;
+inline constexpr int kSumPrecedence = 2;
+
+/// A node of an expression tree: a line's tree or a function body.
+class Node {
+public:
+    Node(Token token, int precedence, bool isConstant = false);
+    virtual ~Node() = default;
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+
+    int precedence() const { return precedence_; }
+    bool isConstant() const { return isConstant_; }
+    /// The unit attached by a builder, by folding or by the calculator; none by default.
+    const Unit* unit() const { return unit_; }
+    void setUnit(const Unit* unit) { unit_ = unit; }
+    /// True on the root of a conversion to a target unit ("... in U").
+    bool hasTargetUnit() const { return hasTargetUnit_; }
+    void setHasTargetUnit(bool value) { hasTargetUnit_ = value; }
+    /// The token the node was built from: its span in errors, its operator for unit rules.
+    const Token& token() const { return token_; }
+    /// The longest chain of nested evaluations below and including this node, counting the bodies
+    /// of called functions. Bounds the stack that every walk over the tree needs.
+    int height() const { return height_; }
+
+    /// The node as text, for example "( 1 + 2 ) * 3".
+    virtual std::string toString() const = 0;
+    /// The value, in the reference unit of the node's quantity. Throws MathError.
+    virtual long double evaluate(const Scope& scope) const = 0;
+    /// The unit the value carries, or none. Checks that operands fit together; throws MathError.
+    virtual const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const;
+    /// Forgets the units attached to this node (and to its operands, except for calls).
+    virtual void clearUnits();
+    /// Folds constant subtrees; returns the replacement of this node, or nullptr to keep it.
+    virtual NodePtr fold(FoldContext& context) = 0;
+    /// Whether evaluating the node may draw random numbers.
+    virtual bool drawsRandom() const { return false; }
+
+protected:
+    void setHeight(int height) { height_ = height; }
+    /// Raises a MathError that spans this node's token.
+    [[noreturn]] void fail(std::string text) const;
+
+private:
+    Token token_;
+    const Unit* unit_ = nullptr;
+    int precedence_;
+    int height_ = 1;
+    bool isConstant_;
+    bool hasTargetUnit_ = false;
+};
+
+/// Folds the node in `slot`; the old node dies when its replacement arrives.
+inline void foldInPlace(NodePtr& slot, FoldContext& context) {
+    if (NodePtr replacement = slot->fold(context)) slot = std::move(replacement);
+}
+
+/// Folds `root` until a pass changes nothing.
+void foldToFixedPoint(NodePtr& root, const UnitRegistry& registry, const Scope& scope,
+                      bool keepRandomCalls = false);
+
+/// The empty token of nodes that have no source token.
+const Token& emptyToken();
+
+/// A numeric constant.
+class NumberNode : public Node {
+public:
+    NumberNode(long double value, Token token);
+    long double value() const { return value_; }
+    std::string toString() const override;
+    long double evaluate(const Scope& scope) const override;
+    NodePtr fold(FoldContext& context) override;
+
+private:
+    long double value_;
+};
+
+/// A calculator variable (only "ans"), found by its index in the variable table.
+class VariableNode : public Node {
+public:
+    VariableNode(int index, std::string name, Token token);
+    std::string toString() const override { return name_; }
+    long double evaluate(const Scope& scope) const override;
+    const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const override;
+    NodePtr fold(FoldContext& context) override;
+
+private:
+    const Node& variable(const Scope& scope) const;
+    int index_;
+    std::string name_;
+};
+
+/// A parameter of a function body, found by its index in the call's argument list.
+class ParameterNode : public Node {
+public:
+    ParameterNode(std::string name, int index, Token token);
+    std::string toString() const override { return name_; }
+    long double evaluate(const Scope& scope) const override;
+    NodePtr fold(FoldContext& context) override;
+
+private:
+    int index_;
+    std::string name_;
+};
+
+/// Draws the next pseudo-random number in [0, 1] at every evaluation.
+class RandomNode : public Node {
+public:
+    RandomNode(RandomGenerator& generator, Token token);
+    std::string toString() const override { return "rnd"; }
+    long double evaluate(const Scope& scope) const override;
+    NodePtr fold(FoldContext& context) override;
+    bool drawsRandom() const override { return true; }
+
+private:
+    RandomGenerator* generator_;
+};
+
+/// A call of a built-in or user function; the body belongs to the function table.
+class CallNode : public Node {
+public:
+    CallNode(Token token, const Function& function, std::vector<NodePtr> arguments = {});
+    const Function& function() const { return *function_; }
+    const std::vector<NodePtr>& arguments() const { return arguments_; }
+    std::string toString() const override;
+    long double evaluate(const Scope& scope) const override;
+    const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const override;
+    NodePtr fold(FoldContext& context) override;
+    bool drawsRandom() const override;
+
+private:
+    Scope bodyScope(const Scope& scope) const;
+    const Function* function_;
+    std::string name_;
+    std::vector<NodePtr> arguments_;
+};
+
+/// condition ? then : else; only the chosen branch is evaluated.
+class ConditionalNode : public Node {
+public:
+    ConditionalNode(NodePtr condition, NodePtr thenBranch, NodePtr elseBranch, Token token);
+    std::string toString() const override;
+    long double evaluate(const Scope& scope) const override;
+    const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const override;
+    void clearUnits() override;
+    NodePtr fold(FoldContext& context) override;
+    bool drawsRandom() const override;
+
+private:
+    const Node& chosenBranch(const Scope& scope) const;
+    NodePtr condition_;
+    NodePtr then_;
+    NodePtr else_;
+};
+
+/// A node with one operand.
+class UnaryNode : public Node {
+public:
+    UnaryNode(NodePtr operand, int precedence, Token token);
+    const Node& operand() const { return *operand_; }
+    const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const override;
+    void clearUnits() override;
+    NodePtr fold(FoldContext& context) override;
+    bool drawsRandom() const override { return operand_->drawsRandom(); }
+
+protected:
+    NodePtr operand_;
+};
+
+/// -x
+class NegateNode : public UnaryNode {
+public:
+    using UnaryNode::UnaryNode;
+    std::string toString() const override;
+    long double evaluate(const Scope& scope) const override;
+};
+
+/// |x|
+class AbsNode : public UnaryNode {
+public:
+    using UnaryNode::UnaryNode;
+    std::string toString() const override;
+    long double evaluate(const Scope& scope) const override;
+};
+
+/// The one-argument mathematical functions of the built-in table.
+enum class MathFunction {
+    Sqrt,
+    Cbrt,
+    Erf,
+    Erfc,
+    Sin,
+    Cos,
+    Tan,
+    Sinh,
+    Cosh,
+    Tanh,
+    Acos,
+    Asin,
+    Atan,
+    Acosh,
+    Asinh,
+    Atanh,
+    Log,
+    Log10,
+    Lgamma,
+    Tgamma,
+    Ceil,
+    Round,
+    Trunc,
+    Floor,
+};
+
+/// Applies `function` in long double, with the maths library's results for special values.
+long double applyMathFunction(MathFunction function, long double x);
+
+/// A mathematical function applied to its operand; prints as "(" operand ")".
+class MathFunctionNode : public UnaryNode {
+public:
+    MathFunctionNode(MathFunction function, NodePtr operand, Token token);
+    MathFunction function() const { return function_; }
+    std::string toString() const override;
+    long double evaluate(const Scope& scope) const override;
+
+private:
+    MathFunction function_;
+};
+
+/// A node with two operands.
+class BinaryNode : public Node {
+public:
+    BinaryNode(NodePtr left, NodePtr right, int precedence, Token token);
+    const Node& left() const { return *left_; }
+    const Node& right() const { return *right_; }
+    std::string toString() const override;
+    /// With an own unit: that unit (checked against the left operand for a target unit);
+    /// otherwise the operand rules of operandUnit.
+    const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const override;
+    void clearUnits() override;
+    NodePtr fold(FoldContext& context) override;
+    bool drawsRandom() const override;
+
+protected:
+    /// The operator's text in the printed form.
+    virtual const char* symbol() const = 0;
+    /// The unit of the result from the operands' units; the rules depend on the operator token.
+    virtual const Unit* operandUnit(const UnitRegistry& registry, const Scope& scope) const;
+    [[noreturn]] void failNoConversion(const std::string& left, const std::string& right) const;
+
+    NodePtr left_;
+    NodePtr right_;
+};
+
+class AddNode : public BinaryNode {
+public:
+    using BinaryNode::BinaryNode;
+    long double evaluate(const Scope& scope) const override;
+
+protected:
+    const char* symbol() const override { return "+"; }
+};
+
+class SubtractNode : public BinaryNode {
+public:
+    using BinaryNode::BinaryNode;
+    long double evaluate(const Scope& scope) const override;
+
+protected:
+    const char* symbol() const override { return "-"; }
+};
+
+class MultiplyNode : public BinaryNode {
+public:
+    using BinaryNode::BinaryNode;
+    long double evaluate(const Scope& scope) const override;
+
+protected:
+    const char* symbol() const override { return "*"; }
+};
+
+/// left / right; the divisor is tested for zero, then evaluated again for the quotient.
+class DivideNode : public BinaryNode {
+public:
+    using BinaryNode::BinaryNode;
+    long double evaluate(const Scope& scope) const override;
+
+protected:
+    const char* symbol() const override { return "/"; }
+};
+
+/// Remainder with the quotient truncated toward zero (the sign of the left operand).
+class ModuloNode : public BinaryNode {
+public:
+    using BinaryNode::BinaryNode;
+    long double evaluate(const Scope& scope) const override;
+
+protected:
+    const char* symbol() const override { return "%"; }
+};
+
+/// left ^ right. A base with a unit takes a whole exponent n >= 0 and becomes the quantity of
+/// n - 1 products with itself.
+class PowerNode : public BinaryNode {
+public:
+    using BinaryNode::BinaryNode;
+    long double evaluate(const Scope& scope) const override;
+
+protected:
+    const char* symbol() const override { return "^"; }
+    const Unit* operandUnit(const UnitRegistry& registry, const Scope& scope) const override;
+};
+
+/// The comparisons give 1 or 0, a plain number; operands of two quantities are refused.
+class ComparisonNode : public BinaryNode {
+public:
+    using BinaryNode::BinaryNode;
+
+protected:
+    const Unit* operandUnit(const UnitRegistry& registry, const Scope& scope) const override;
+};
+
+class LessNode : public ComparisonNode {
+public:
+    using ComparisonNode::ComparisonNode;
+    long double evaluate(const Scope& scope) const override;
+
+protected:
+    const char* symbol() const override { return "<"; }
+};
+
+class GreaterNode : public ComparisonNode {
+public:
+    using ComparisonNode::ComparisonNode;
+    long double evaluate(const Scope& scope) const override;
+
+protected:
+    const char* symbol() const override { return ">"; }
+};
+
+class LessEqualNode : public ComparisonNode {
+public:
+    using ComparisonNode::ComparisonNode;
+    long double evaluate(const Scope& scope) const override;
+
+protected:
+    const char* symbol() const override { return "<="; }
+};
+
+class GreaterEqualNode : public ComparisonNode {
+public:
+    using ComparisonNode::ComparisonNode;
+    long double evaluate(const Scope& scope) const override;
+
+protected:
+    const char* symbol() const override { return ">="; }
+};
+
+/// degree nroot radicand. A negative radicand with an odd whole degree has a negative real root.
+class RootNode : public BinaryNode {
+public:
+    using BinaryNode::BinaryNode;
+    std::string toString() const override;
+    long double evaluate(const Scope& scope) const override;
+    /// The radicand's unit; the degree and the node's own unit play no part.
+    const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const override;
+
+protected:
+    const char* symbol() const override { return "nroot"; }
+};
+
+/// The subtree for a unit written after an operand: x * (U.scale / R.scale) - U.offset, in R,
+/// the reference unit of U. Every added node carries the unit's token.
+NodePtr enterUnit(NodePtr operand, const Unit& unit, const Token& unitToken);
+
+/// The subtree for a target unit: e / U.scale + U.offset / U.scale, carrying U itself and
+/// marked as a target-unit conversion.
+NodePtr leaveUnit(NodePtr expression, const Unit& target, const Token& unitToken);
+
+}  // namespace quantrel

@@ -1,0 +1,193 @@
+// Evaluation and unit rules of the nodes with two operands.
+
+#include <cmath>
+#include <vector>
+
+#include "core/error.h"
+#include "eval/node.h"
+#include "units/unit_registry.h"
+
+namespace quantrel {
+namespace {
+
+bool isWhole(long double x) {
+    return std::isfinite(x) && x == std::trunc(x);
+}
+
+bool isOddWhole(long double x) {
+    return isWhole(x) && std::fmod(x, 2.0L) != 0;
+}
+
+}  // namespace
+
+// --- Evaluation ---------------------------------------------------------------------------------
+// Operands are evaluated in a fixed order: rnd makes the order observable.
+
+long double AddNode::evaluate(const Scope& scope) const {
+    const long double left = left_->evaluate(scope);
+    const long double right = right_->evaluate(scope);
+    return left + right;
+}
+
+long double SubtractNode::evaluate(const Scope& scope) const {
+    const long double left = left_->evaluate(scope);
+    const long double right = right_->evaluate(scope);
+    return left - right;
+}
+
+long double MultiplyNode::evaluate(const Scope& scope) const {
+    const long double left = left_->evaluate(scope);
+    const long double right = right_->evaluate(scope);
+    return left * right;
+}
+
+long double DivideNode::evaluate(const Scope& scope) const {
+    // The divisor is tested, then evaluated again for the quotient.
+    if (right_->evaluate(scope) == 0) fail("Division by zero");
+    const long double left = left_->evaluate(scope);
+    const long double right = right_->evaluate(scope);
+    return left / right;
+}
+
+long double ModuloNode::evaluate(const Scope& scope) const {
+    if (right_->evaluate(scope) == 0) fail("Division by zero");
+    const long double right = right_->evaluate(scope);
+    const long double left = left_->evaluate(scope);
+    return std::fmod(left, right);
+}
+
+long double PowerNode::evaluate(const Scope& scope) const {
+    const long double exponent = right_->evaluate(scope);
+    const long double base = left_->evaluate(scope);
+    return std::pow(base, exponent);
+}
+
+long double LessNode::evaluate(const Scope& scope) const {
+    const long double left = left_->evaluate(scope);
+    const long double right = right_->evaluate(scope);
+    return left < right ? 1 : 0;
+}
+
+long double GreaterNode::evaluate(const Scope& scope) const {
+    const long double left = left_->evaluate(scope);
+    const long double right = right_->evaluate(scope);
+    return left > right ? 1 : 0;
+}
+
+long double LessEqualNode::evaluate(const Scope& scope) const {
+    const long double left = left_->evaluate(scope);
+    const long double right = right_->evaluate(scope);
+    return left <= right ? 1 : 0;
+}
+
+long double GreaterEqualNode::evaluate(const Scope& scope) const {
+    const long double left = left_->evaluate(scope);
+    const long double right = right_->evaluate(scope);
+    return left >= right ? 1 : 0;
+}
+
+long double RootNode::evaluate(const Scope& scope) const {
+    const long double degree = left_->evaluate(scope);
+    if (degree == 0) throw MathError("Zeroth root is not defined", left_->token(), token());
+    const long double radicand = right_->evaluate(scope);
+    if (radicand < 0 && isOddWhole(degree)) return -std::pow(-radicand, 1.0L / degree);
+    return std::pow(radicand, 1.0L / degree);
+}
+
+// --- Unit inference -----------------------------------------------------------------------------
+
+void BinaryNode::failNoConversion(const std::string& left, const std::string& right) const {
+    fail("No conversion found for " + left + " and " + right);
+}
+
+const Unit* BinaryNode::resultUnit(const UnitRegistry& registry, const Scope& scope) const {
+    if (unit() == nullptr) return operandUnit(registry, scope);
+    if (!hasTargetUnit()) return unit();
+    const Unit* value = left_->resultUnit(registry, scope);
+    if (value == nullptr || value->referenceUnit != unit()->referenceUnit) {
+        std::string text = "Can't convert";
+        if (value != nullptr) text += " from " + value->quantity;
+        fail(text + " to " + unit()->quantity);
+    }
+    return unit();
+}
+
+const Unit* BinaryNode::operandUnit(const UnitRegistry& registry, const Scope& scope) const {
+    const TokenKind op = token().kind;
+    if (op == TokenKind::Star || op == TokenKind::Slash) {
+        // Right operand's unit first: when both sides fail, the right side's error is reported.
+        const Unit* right = right_->resultUnit(registry, scope);
+        const Unit* left = left_->resultUnit(registry, scope);
+        if (left != nullptr && right != nullptr) {
+            const Conversion* rule = registry.findConversion(left->quantity, op, right->quantity);
+            if (rule == nullptr && op == TokenKind::Star) {
+                rule = registry.findConversion(right->quantity, op, left->quantity);
+            }
+            if (rule != nullptr) return rule->resultReference;
+            if (op == TokenKind::Slash && left == right) return nullptr;
+            failNoConversion(left->quantity, right->quantity);
+        }
+        if (op == TokenKind::Slash && left == nullptr && right != nullptr) {
+            // A plain number divided by a quantity: a reciprocal rule such as "1 / Time".
+            if (const Conversion* rule = registry.findConversion("1", op, right->quantity)) {
+                return rule->resultReference;
+            }
+            failNoConversion("1", right->quantity);
+        }
+        return left != nullptr ? left : right;
+    }
+    const Unit* left = left_->resultUnit(registry, scope);
+    const Unit* right = right_->resultUnit(registry, scope);
+    if (left != nullptr && right != nullptr && left->referenceUnit != right->referenceUnit &&
+        op != TokenKind::Caret) {
+        failNoConversion(left->quantity, right->quantity);
+    }
+    return left != nullptr ? left : right;
+}
+
+const Unit* ComparisonNode::operandUnit(const UnitRegistry& registry, const Scope& scope) const {
+    BinaryNode::operandUnit(registry, scope);  // refuses two different quantities
+    return nullptr;
+}
+
+const Unit* PowerNode::operandUnit(const UnitRegistry& registry, const Scope& scope) const {
+    const Unit* base = left_->resultUnit(registry, scope);
+    if (const Unit* exponentUnit = right_->resultUnit(registry, scope)) {
+        fail("Can't use " + exponentUnit->quantity + " as an exponent");
+    }
+    if (base == nullptr) return nullptr;
+    const long double n = right_->evaluate(scope);
+    if (!isWhole(n) || n < 0) fail("Can't raise " + base->quantity + " to this power");
+    if (n == 0) return nullptr;
+
+    // powers[k] is the quantity of base^(k+1). Each step multiplies by the base quantity; once
+    // a quantity repeats, the sequence is periodic and the rest follows without lookups.
+    const Unit* quantity = base->referenceUnit;
+    std::vector<const Unit*> powers{quantity};
+    for (long double k = 1; k < n; ++k) {
+        const Unit* current = powers.back();
+        const Conversion* rule =
+            registry.findConversion(current->quantity, TokenKind::Star, quantity->quantity);
+        if (rule == nullptr) {
+            rule = registry.findConversion(quantity->quantity, TokenKind::Star, current->quantity);
+        }
+        if (rule == nullptr) failNoConversion(current->quantity, quantity->quantity);
+        const Unit* next = rule->resultReference;
+        for (std::size_t j = 0; j < powers.size(); ++j) {
+            if (powers[j] == next) {
+                // base^(k+1) is base^(j+1): the period is k - j.
+                const long double period = k - static_cast<long double>(j);
+                const long double offset = std::fmod(n - 1 - static_cast<long double>(j), period);
+                return powers[j + static_cast<std::size_t>(offset)];
+            }
+        }
+        powers.push_back(next);
+    }
+    return powers.back();
+}
+
+const Unit* RootNode::resultUnit(const UnitRegistry& registry, const Scope& scope) const {
+    return right_->resultUnit(registry, scope);
+}
+
+}  // namespace quantrel

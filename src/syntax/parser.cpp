@@ -1,0 +1,318 @@
+#include "syntax/parser.h"
+
+#include <cfloat>
+#include <clocale>
+#include <cstdlib>
+#include <stdexcept>
+#include <locale.h>
+
+#include "units/unit_registry.h"
+
+namespace quantrel {
+namespace {
+
+bool startsOperand(TokenKind kind) {
+    switch (kind) {
+        case TokenKind::Number:
+        case TokenKind::OpenParen:
+        case TokenKind::FunctionName:
+        case TokenKind::ParameterName:
+        case TokenKind::VariableName:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool isTermOperator(TokenKind kind) {
+    switch (kind) {
+        case TokenKind::Star:
+        case TokenKind::Slash:
+        case TokenKind::Percent:
+        case TokenKind::Caret:
+        case TokenKind::Less:
+        case TokenKind::LessEqual:
+        case TokenKind::Greater:
+        case TokenKind::GreaterEqual:
+            return true;
+        default:
+            return false;
+    }
+}
+
+/// The value of the longest prefix of `text` that reads as a decimal number, 0 when none does.
+/// Read in the "C" locale whatever the process locale is.
+double readNumber(const std::string& text) {
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    return strtod_l(text.c_str(), nullptr, cLocale);
+}
+
+NodePtr makeTermNode(TokenKind kind, NodePtr left, NodePtr right, const Token& op) {
+    switch (kind) {
+        case TokenKind::Star:
+            return std::make_unique<MultiplyNode>(std::move(left), std::move(right),
+                                                  kProductPrecedence, op);
+        case TokenKind::Slash:
+            return std::make_unique<DivideNode>(std::move(left), std::move(right),
+                                                kProductPrecedence, op);
+        case TokenKind::Percent:
+            return std::make_unique<ModuloNode>(std::move(left), std::move(right),
+                                                kProductPrecedence, op);
+        case TokenKind::Caret:
+            return std::make_unique<PowerNode>(std::move(left), std::move(right), kPowerPrecedence,
+                                               op);
+        case TokenKind::Less:
+            return std::make_unique<LessNode>(std::move(left), std::move(right), kProductPrecedence,
+                                              op);
+        case TokenKind::LessEqual:
+            return std::make_unique<LessEqualNode>(std::move(left), std::move(right),
+                                                   kProductPrecedence, op);
+        case TokenKind::Greater:
+            return std::make_unique<GreaterNode>(std::move(left), std::move(right),
+                                                 kProductPrecedence, op);
+        case TokenKind::GreaterEqual:
+            return std::make_unique<GreaterEqualNode>(std::move(left), std::move(right),
+                                                      kProductPrecedence, op);
+        default:
+            throw std::logic_error("not a term operator");
+    }
+}
+
+/// Counts the parser's recursion; refuses input nested deeper than kMaxNestingDepth.
+class DepthGuard {
+public:
+    DepthGuard(const Parser& parser, int& depth) : depth_(depth) {
+        if (depth_ >= kMaxNestingDepth) throw parser.errorHere("Expression nested too deeply");
+        ++depth_;
+    }
+    ~DepthGuard() { --depth_; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    int& depth_;
+};
+
+}  // namespace
+
+Parser::Parser(std::span<const Token> tokens, std::size_t limit) : Parser(tokens, 0, limit) {}
+
+Parser::Parser(std::span<const Token> tokens, std::size_t start, std::size_t limit)
+    : tokens_(tokens), limit_(limit) {
+    if (limit_ >= tokens_.size()) limit_ = tokens_.size() - 1;
+    cursor_ = start < limit_ ? start : limit_;
+    end_.kind = TokenKind::End;
+    end_.position = tokens_[limit_].position;
+}
+
+const Token& Parser::current() const {
+    return cursor_ < limit_ ? tokens_[cursor_] : end_;
+}
+
+void Parser::advance() {
+    if (cursor_ < limit_) ++cursor_;
+}
+
+ParseError Parser::errorHere(std::string text) const {
+    const int next = cursor_ < limit_ ? tokens_[cursor_ + 1].position : end_.position;
+    return ParseError(std::move(text), current(), next);
+}
+
+NodePtr Parser::checked(NodePtr node) const {
+    if (node->height() > kMaxNestingDepth) throw errorHere("Expression nested too deeply");
+    return node;
+}
+
+NodePtr Parser::parseLine() {
+    if (current().kind == TokenKind::End) throw errorHere("Expected EXPRESSION");
+    NodePtr expression = parseSum();
+    if (current().kind == TokenKind::End) return expression;
+    if (current().kind == TokenKind::In) {
+        advance();
+        const Token& target = current();
+        if (target.kind != TokenKind::UnitSymbol) throw errorHere("Expected UNIT");
+        expression = checked(leaveUnit(std::move(expression), *target.unit, target));
+        advance();
+        if (current().kind == TokenKind::End) return expression;
+    }
+    throw errorHere("Expected END");
+}
+
+NodePtr Parser::parseSum() {
+    NodePtr left = parseTerm();
+    while (current().kind == TokenKind::Plus || current().kind == TokenKind::Minus) {
+        const Token op = current();
+        advance();
+        NodePtr right = parseTerm();
+        if (op.kind == TokenKind::Plus) {
+            left = std::make_unique<AddNode>(std::move(left), std::move(right), kSumPrecedence, op);
+        } else {
+            left = std::make_unique<SubtractNode>(std::move(left), std::move(right), kSumPrecedence,
+                                                  op);
+        }
+        left = checked(std::move(left));
+    }
+    return left;
+}
+
+NodePtr Parser::parseTerm() {
+    NodePtr left = parsePrimary();
+    for (;;) {
+        const TokenKind kind = current().kind;
+        if (!isTermOperator(kind)) return left;
+        const Token op = current();
+        advance();
+        NodePtr right = parsePrimary();
+        left = checked(makeTermNode(kind, std::move(left), std::move(right), op));
+    }
+}
+
+NodePtr Parser::parsePrimary() {
+    DepthGuard guard(*this, depth_);
+    const Token& token = current();
+    switch (token.kind) {
+        case TokenKind::Plus:
+            advance();
+            return parsePrimary();
+        case TokenKind::Minus: {
+            advance();
+            if (!startsOperand(current().kind)) {
+                NodePtr operand = parsePrimary();
+                return checked(std::make_unique<NegateNode>(std::move(operand), kProductPrecedence,
+                                                            current()));
+            }
+            // The minus belongs to the operand, before a unit written after it.
+            NodePtr operand = parseOperand();
+            if (atUnitPostfix()) {
+                NodePtr negated = checked(std::make_unique<NegateNode>(
+                    std::move(operand), kProductPrecedence, current()));
+                return applyUnit(std::move(negated));
+            }
+            operand = parsePostfix(std::move(operand));
+            return checked(
+                std::make_unique<NegateNode>(std::move(operand), kProductPrecedence, current()));
+        }
+        case TokenKind::Bar: {
+            advance();
+            NodePtr inner = parseSum();
+            NodePtr node =
+                checked(std::make_unique<AbsNode>(std::move(inner), kProductPrecedence, current()));
+            if (current().kind != TokenKind::Bar) throw errorHere("Expected closure for |x|");
+            advance();
+            return node;
+        }
+        case TokenKind::UnitSymbol:
+            return applyUnit(std::make_unique<NumberNode>(1.0L, token));
+        default:
+            if (!startsOperand(token.kind)) throw errorHere("Expected EXPRESSION or CONSTANT");
+            return parsePostfix(parseOperand());
+    }
+}
+
+NodePtr Parser::parseOperand() {
+    const Token& token = current();
+    switch (token.kind) {
+        case TokenKind::Number:
+            return parseNumber();
+        case TokenKind::OpenParen: {
+            advance();
+            NodePtr inner = parseSum();
+            if (current().kind != TokenKind::CloseParen) {
+                throw errorHere("Expected right parenthesis");
+            }
+            advance();
+            return inner;
+        }
+        case TokenKind::FunctionName:
+            return parseCall();
+        case TokenKind::ParameterName: {
+            NodePtr node = std::make_unique<ParameterNode>(token.text, token.index, token);
+            advance();
+            return node;
+        }
+        case TokenKind::VariableName: {
+            NodePtr node = std::make_unique<VariableNode>(token.index, token.text, token);
+            advance();
+            return node;
+        }
+        default:
+            throw errorHere("Expected EXPRESSION or CONSTANT");
+    }
+}
+
+NodePtr Parser::parseNumber() {
+    const Token& token = current();
+    const long double value = readNumber(token.text);
+    if (value > LDBL_MAX || value < -LDBL_MAX) {
+        throw errorHere("Floating point overflow (" + token.text + ")");
+    }
+    NodePtr node = std::make_unique<NumberNode>(value, token);
+    advance();
+    return node;
+}
+
+NodePtr Parser::parseCall() {
+    const Token callToken = current();
+    const Function& function = *callToken.function;
+    advance();
+    std::vector<NodePtr> arguments;
+    arguments.reserve(static_cast<std::size_t>(function.argumentCount));
+    for (int i = 0; i < function.argumentCount; ++i) {
+        try {
+            arguments.push_back(parsePrimary());
+        } catch (const ParseError& error) {
+            const int count = function.argumentCount;
+            throw ParseError(error.text() + " (hint: " + function.name + " takes " +
+                                 std::to_string(count) + " argument" + (count == 1 ? "" : "s") +
+                                 ")",
+                             error.token(), error.nextPosition());
+        }
+    }
+    return checked(std::make_unique<CallNode>(callToken, function, std::move(arguments)));
+}
+
+bool Parser::atUnitPostfix() const {
+    const Token& token = current();
+    if (token.kind == TokenKind::UnitSymbol) return true;
+    if (token.kind != TokenKind::In || token.unit == nullptr) return false;
+    // "in" before a unit symbol is the conversion keyword, not the unit "in".
+    const bool unitFollows =
+        cursor_ + 1 < limit_ && tokens_[cursor_ + 1].kind == TokenKind::UnitSymbol;
+    return !unitFollows;
+}
+
+NodePtr Parser::applyUnit(NodePtr operand) {
+    const Token& unitToken = current();
+    NodePtr node = checked(enterUnit(std::move(operand), *unitToken.unit, unitToken));
+    advance();
+    return node;
+}
+
+NodePtr Parser::parsePostfix(NodePtr operand) {
+    const TokenKind kind = current().kind;
+    if (kind == TokenKind::Caret) {
+        advance();
+        NodePtr exponent = parsePrimary();
+        return checked(std::make_unique<PowerNode>(std::move(operand), std::move(exponent),
+                                                   kPowerPrecedence, current()));
+    }
+    if (kind == TokenKind::NRoot) {
+        advance();
+        NodePtr radicand = parsePrimary();
+        return checked(std::make_unique<RootNode>(std::move(operand), std::move(radicand),
+                                                  kProductPrecedence, current()));
+    }
+    if (atUnitPostfix()) return applyUnit(std::move(operand));
+    if (kind == TokenKind::Question) {
+        advance();
+        NodePtr thenBranch = parsePrimary();
+        if (current().kind != TokenKind::Colon) throw errorHere("Expected COLON");
+        advance();
+        NodePtr elseBranch = parsePrimary();
+        return checked(std::make_unique<ConditionalNode>(std::move(operand), std::move(thenBranch),
+                                                         std::move(elseBranch), current()));
+    }
+    return operand;
+}
+
+}  // namespace quantrel

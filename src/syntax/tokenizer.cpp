@@ -1,0 +1,144 @@
+#include "syntax/tokenizer.h"
+
+#include <array>
+
+#include "core/error.h"
+#include "units/unit_registry.h"
+
+namespace quantrel {
+namespace {
+
+struct OperatorRow {
+    std::string_view characters;
+    TokenKind kind;
+};
+
+// Searched from the first row; the sentinel row marks the end.
+constexpr std::array<OperatorRow, 15> kOperatorTable{{
+    {"?", TokenKind::Question},
+    {"([", TokenKind::OpenParen},
+    {"])", TokenKind::CloseParen},
+    {"|", TokenKind::Bar},
+    {"+", TokenKind::Plus},
+    {"-", TokenKind::Minus},
+    {"/", TokenKind::Slash},
+    {"*", TokenKind::Star},
+    {"%", TokenKind::Percent},
+    {"^", TokenKind::Caret},
+    {"!", TokenKind::Bang},
+    {":", TokenKind::Colon},
+    {"=", TokenKind::Equals},
+    {",", TokenKind::Comma},
+    {"", TokenKind::End},
+}};
+
+TokenKind operatorKind(char c) {
+    for (const OperatorRow& row : kOperatorTable) {
+        if (row.kind == TokenKind::End) break;
+        if (row.characters.find(c) != std::string_view::npos) return row.kind;
+    }
+    return TokenKind::None;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool isWhitespace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+int findName(std::span<const std::string_view> names, std::string_view name) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == name) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+Token makeToken(TokenKind kind, std::size_t position) {
+    Token token;
+    token.kind = kind;
+    token.position = static_cast<int>(position);
+    return token;
+}
+
+}  // namespace
+
+bool isIdentifierChar(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || isDigit(c) || c == '$' ||
+           c == '_' || c == '"' || c == '\'' || byte >= 0x80;
+}
+
+std::vector<Token> tokenize(const UnitRegistry& registry, std::string_view text,
+                            std::span<const std::string_view> parameterNames,
+                            std::span<const std::string_view> variableNames) {
+    std::vector<Token> tokens;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (const TokenKind kind = operatorKind(c); kind != TokenKind::None) {
+            tokens.push_back(makeToken(kind, i));
+            ++i;
+        } else if (c == '<' || c == '>') {
+            const bool orEqual = i + 1 < text.size() && text[i + 1] == '=';
+            TokenKind kind = c == '<' ? TokenKind::Less : TokenKind::Greater;
+            if (orEqual) kind = c == '<' ? TokenKind::LessEqual : TokenKind::GreaterEqual;
+            tokens.push_back(makeToken(kind, i));
+            i += orEqual ? 2 : 1;
+        } else if (isDigit(c) || c == '.') {
+            Token token = makeToken(TokenKind::Number, i);
+            bool exponentSeen = false;
+            for (; i < text.size(); ++i) {
+                const char d = text[i];
+                if (isDigit(d)) {
+                    token.text += d;
+                } else if (!exponentSeen && (d == '.' || d == ',')) {
+                    token.text += '.';
+                } else if (!exponentSeen && (d == 'e' || d == 'E')) {
+                    token.text += d;
+                    exponentSeen = true;
+                } else if (exponentSeen && (d == '+' || d == '-')) {
+                    token.text += d;
+                } else {
+                    break;
+                }
+            }
+            tokens.push_back(std::move(token));
+        } else if (isWhitespace(c)) {
+            ++i;
+        } else {
+            std::size_t end = i;
+            while (end < text.size() && isIdentifierChar(text[end]))
+                ++end;
+            if (end == i) throw TokenizerError("Syntax error", static_cast<int>(i));
+            const std::string_view name = text.substr(i, end - i);
+            Token token = makeToken(TokenKind::UnknownName, i);
+            if (name == "nroot") {
+                token.kind = TokenKind::NRoot;
+            } else if (name == "in") {
+                token.kind = TokenKind::In;
+                token.unit = registry.findUnit(name);
+            } else if (const Unit* unit = registry.findUnit(name)) {
+                token.kind = TokenKind::UnitSymbol;
+                token.unit = unit;
+            } else if (const Function* function = registry.findFunction(name)) {
+                token.kind = TokenKind::FunctionName;
+                token.function = function;
+            } else if (const int index = findName(parameterNames, name); index >= 0) {
+                token.kind = TokenKind::ParameterName;
+                token.index = index;
+            } else if (const int index = findName(variableNames, name); index >= 0) {
+                token.kind = TokenKind::VariableName;
+                token.index = index;
+            }
+            token.text = name;
+            tokens.push_back(std::move(token));
+            i = end;
+        }
+    }
+    tokens.push_back(makeToken(TokenKind::End, text.size()));
+    return tokens;
+}
+
+}  // namespace quantrel

@@ -1,0 +1,62 @@
+// Entering conversion rules and user functions from the settings.
+
+#include "core/error.h"
+#include "syntax/parser.h"
+#include "syntax/tokenizer.h"
+#include "units/unit_registry.h"
+
+namespace quantrel {
+
+void UnitRegistry::addConversion(std::string_view formula, const std::string& result) {
+    const QuantityUnits* resultUnits = findQuantity(result);
+    if (resultUnits == nullptr) throw ConfigError("Unknown result type '" + result + "'");
+    const std::vector<Token> tokens = tokenize(*this, formula);
+    if (tokens.size() != 4) throw ConfigError("Invalid formula format");
+    Conversion rule;
+    rule.left = tokens[0].text;
+    rule.op = tokens[1].kind;
+    rule.right = tokens[2].text;
+    rule.result = result;
+    rule.resultReference = resultUnits->front();
+    conversions_.push_back(std::move(rule));
+}
+
+const Function& UnitRegistry::defineFunction(const std::string& name,
+                                             const std::string& description,
+                                             const std::string& parameters,
+                                             const std::string& body) {
+    if (findFunction(name) != nullptr) throw ConfigError("Function '" + name + "' already defined");
+
+    // Parameter names are separated by white space; each must be a fresh name.
+    const std::vector<Token> parameterTokens = tokenize(*this, parameters);
+    std::vector<std::string_view> parameterNames;
+    for (const Token& token : parameterTokens) {
+        if (token.kind == TokenKind::End) break;
+        if (token.kind != TokenKind::UnknownName) {
+            throw ConfigError("Syntax error while parsing parameter list for function '" + name +
+                              "'");
+        }
+        parameterNames.push_back(token.text);
+    }
+
+    const std::vector<Token> tokens = tokenize(*this, body, parameterNames);
+    NodePtr tree;
+    try {
+        tree = Parser(tokens).parseLine();
+    } catch (const ParseError& error) {
+        throw ConfigError("Error while parsing function '" + name + "': " + error.message(body));
+    }
+
+    Function function;
+    function.drawsRandom = tree->drawsRandom();
+    // Constant parts are reduced once, now; calls that draw random numbers stay calls.
+    foldToFixedPoint(tree, *this, Scope{}, /*keepRandomCalls=*/true);
+    function.body = std::move(tree);
+    function.name = name;
+    function.argumentCount = static_cast<int>(parameterNames.size());
+    function.parameters = parameters;
+    function.description = description;
+    return enterFunction(std::move(function));
+}
+
+}  // namespace quantrel
