@@ -113,11 +113,12 @@ const Unit& chooseDisplayUnit(const UnitRegistry& registry, long double value, c
     const Unit* best = nullptr;
     std::size_t bestLength = 0;
     for (const Unit* candidate : *candidates) {
-        const std::size_t length = formatNumber(toDisplay(value, *candidate)).size();
+        const std::size_t length = formattedLength(toDisplay(value, *candidate));
         // Only a strictly shorter text replaces the choice: ties keep the earlier unit.
         if (best == nullptr || length < bestLength) {
             best = candidate;
             bestLength = length;
+            if (bestLength == 1) break;  // nothing can be shorter
         }
     }
     return *best;

@@ -1,5 +1,6 @@
 #include "syntax/tokenizer.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/error.h"
@@ -32,12 +33,23 @@ constexpr std::array<OperatorRow, 15> kOperatorTable{{
     {"", TokenKind::End},
 }};
 
-TokenKind operatorKind(char c) {
+/// The operator table as a lookup by byte; the first row that lists a character decides.
+constexpr std::array<TokenKind, 256> makeOperatorLookup() {
+    std::array<TokenKind, 256> lookup{};
     for (const OperatorRow& row : kOperatorTable) {
         if (row.kind == TokenKind::End) break;
-        if (row.characters.find(c) != std::string_view::npos) return row.kind;
+        for (const char c : row.characters) {
+            auto& slot = lookup[static_cast<unsigned char>(c)];
+            if (slot == TokenKind::None) slot = row.kind;
+        }
     }
-    return TokenKind::None;
+    return lookup;
+}
+
+constexpr std::array<TokenKind, 256> kOperatorLookup = makeOperatorLookup();
+
+TokenKind operatorKind(char c) {
+    return kOperatorLookup[static_cast<unsigned char>(c)];
 }
 
 bool isDigit(char c) {
@@ -74,6 +86,7 @@ std::vector<Token> tokenize(const UnitRegistry& registry, std::string_view text,
                             std::span<const std::string_view> parameterNames,
                             std::span<const std::string_view> variableNames) {
     std::vector<Token> tokens;
+    tokens.reserve(std::min<std::size_t>(text.size() + 1, 16));
     std::size_t i = 0;
     while (i < text.size()) {
         const char c = text[i];
@@ -88,22 +101,19 @@ std::vector<Token> tokenize(const UnitRegistry& registry, std::string_view text,
             i += orEqual ? 2 : 1;
         } else if (isDigit(c) || c == '.') {
             Token token = makeToken(TokenKind::Number, i);
+            const std::size_t start = i;
             bool exponentSeen = false;
             for (; i < text.size(); ++i) {
                 const char d = text[i];
-                if (isDigit(d)) {
-                    token.text += d;
-                } else if (!exponentSeen && (d == '.' || d == ',')) {
-                    token.text += '.';
-                } else if (!exponentSeen && (d == 'e' || d == 'E')) {
-                    token.text += d;
-                    exponentSeen = true;
-                } else if (exponentSeen && (d == '+' || d == '-')) {
-                    token.text += d;
-                } else {
-                    break;
-                }
+                const bool taken =
+                    isDigit(d) ||
+                    (!exponentSeen && (d == '.' || d == ',' || d == 'e' || d == 'E')) ||
+                    (exponentSeen && (d == '+' || d == '-'));
+                if (!taken) break;
+                if (d == 'e' || d == 'E') exponentSeen = true;
             }
+            token.text.assign(text.substr(start, i - start));
+            std::replace(token.text.begin(), token.text.end(), ',', '.');  // a decimal comma
             tokens.push_back(std::move(token));
         } else if (isWhitespace(c)) {
             ++i;
