@@ -52,6 +52,7 @@ std::string Calculator::evaluateLine(std::string_view text) {
     const std::vector<Token> tokens = tokenize(*registry_, text, {}, kVariableNames);
     NodePtr root = Parser(tokens).parseLine();
     foldToFixedPoint(root, *registry_, scope);
+    checkEvaluationCost(*root);
     const long double value = root->evaluate(scope);
 
     const Unit* shownUnit = nullptr;

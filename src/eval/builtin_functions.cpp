@@ -53,6 +53,9 @@ void addBuiltinFunctions(UnitRegistry& registry) {
         function.argumentCount = 1;
         function.parameters = "x";
         function.description = builtin.description;
+        const EvaluationCost cost = function.body->cost(1);
+        function.baseCost = cost.base;
+        function.parameterUses = cost.uses;
         registry.enterFunction(std::move(function));
     }
     Function rnd;
@@ -61,6 +64,7 @@ void addBuiltinFunctions(UnitRegistry& registry) {
     rnd.argumentCount = 0;
     rnd.description = "Generates a pseudo-random number between [0..1]";
     rnd.drawsRandom = true;
+    rnd.baseCost = rnd.body->cost(0).base;
     registry.enterFunction(std::move(rnd));
 }
 

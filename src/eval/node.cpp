@@ -40,6 +40,23 @@ void Node::fail(std::string text) const {
     throw MathError(std::move(text), token_, token_);
 }
 
+void EvaluationCost::add(const EvaluationCost& other, double weight) {
+    base += weight * other.base;
+    for (std::size_t i = 0; i < uses.size() && i < other.uses.size(); ++i) {
+        uses[i] += weight * other.uses[i];
+    }
+}
+
+EvaluationCost Node::cost(std::size_t parameterCount) const {
+    return EvaluationCost(1, parameterCount);
+}
+
+void checkEvaluationCost(const Node& node) {
+    if (!(node.cost(0).base <= kMaxEvaluationCost)) {
+        throw MathError("Expression too complex", node.token(), node.token());
+    }
+}
+
 void foldToFixedPoint(NodePtr& root, const UnitRegistry& registry, const Scope& scope,
                       bool keepRandomCalls) {
     for (;;) {
@@ -107,6 +124,14 @@ NodePtr ParameterNode::fold(FoldContext&) {
     return nullptr;
 }
 
+EvaluationCost ParameterNode::cost(std::size_t parameterCount) const {
+    EvaluationCost total(1, parameterCount);
+    if (index_ >= 0 && static_cast<std::size_t>(index_) < parameterCount) {
+        total.uses[static_cast<std::size_t>(index_)] = 1;
+    }
+    return total;
+}
+
 RandomNode::RandomNode(RandomGenerator& generator, Token token)
     : Node(std::move(token), kLeafPrecedence), generator_(&generator) {}
 
@@ -161,6 +186,7 @@ NodePtr CallNode::fold(FoldContext& context) {
     }
     if (!allConstant) return nullptr;
     if (context.keepRandomCalls && function_->drawsRandom) return nullptr;
+    checkEvaluationCost(*this);
     ++context.foldCount;
     auto constant = std::make_unique<NumberNode>(evaluate(kEmptyScope), emptyToken());
     constant->setUnit(resultUnit(context.registry, context.scope));
@@ -171,6 +197,15 @@ bool CallNode::drawsRandom() const {
     return function_->drawsRandom ||
            std::any_of(arguments_.begin(), arguments_.end(),
                        [](const NodePtr& argument) { return argument->drawsRandom(); });
+}
+
+EvaluationCost CallNode::cost(std::size_t parameterCount) const {
+    // The body's own work, plus each argument's work as often as the body uses its parameter.
+    EvaluationCost total(1 + function_->baseCost, parameterCount);
+    for (std::size_t j = 0; j < arguments_.size() && j < function_->parameterUses.size(); ++j) {
+        total.add(arguments_[j]->cost(parameterCount), function_->parameterUses[j]);
+    }
+    return total;
 }
 
 // --- Conditional --------------------------------------------------------------------------------
@@ -216,6 +251,18 @@ bool ConditionalNode::drawsRandom() const {
     return condition_->drawsRandom() || then_->drawsRandom() || else_->drawsRandom();
 }
 
+EvaluationCost ConditionalNode::cost(std::size_t parameterCount) const {
+    EvaluationCost total(1, parameterCount);
+    total.add(condition_->cost(parameterCount));
+    const EvaluationCost thenCost = then_->cost(parameterCount);
+    const EvaluationCost elseCost = else_->cost(parameterCount);
+    total.base += std::max(thenCost.base, elseCost.base);
+    for (std::size_t i = 0; i < parameterCount; ++i) {
+        total.uses[i] += std::max(thenCost.uses[i], elseCost.uses[i]);
+    }
+    return total;
+}
+
 // --- One operand --------------------------------------------------------------------------------
 
 UnaryNode::UnaryNode(NodePtr operand, int precedence, Token token)
@@ -226,6 +273,12 @@ UnaryNode::UnaryNode(NodePtr operand, int precedence, Token token)
 const Unit* UnaryNode::resultUnit(const UnitRegistry& registry, const Scope& scope) const {
     if (unit() != nullptr) return unit();
     return operand_->resultUnit(registry, scope);
+}
+
+EvaluationCost UnaryNode::cost(std::size_t parameterCount) const {
+    EvaluationCost total = operand_->cost(parameterCount);
+    total.base += 1;
+    return total;
 }
 
 void UnaryNode::clearUnits() {
@@ -340,6 +393,27 @@ std::string BinaryNode::toString() const {
         rightText = parenthesised(rightText);
     }
     return leftText + " " + symbol() + " " + rightText;
+}
+
+EvaluationCost BinaryNode::cost(std::size_t parameterCount) const {
+    EvaluationCost total(1, parameterCount);
+    total.add(left_->cost(parameterCount));
+    total.add(right_->cost(parameterCount));
+    return total;
+}
+
+EvaluationCost DivideNode::cost(std::size_t parameterCount) const {
+    EvaluationCost total(1, parameterCount);
+    total.add(left_->cost(parameterCount));
+    total.add(right_->cost(parameterCount), 2);  // the divisor is evaluated twice
+    return total;
+}
+
+EvaluationCost ModuloNode::cost(std::size_t parameterCount) const {
+    EvaluationCost total(1, parameterCount);
+    total.add(left_->cost(parameterCount));
+    total.add(right_->cost(parameterCount), 2);
+    return total;
 }
 
 void BinaryNode::clearUnits() {

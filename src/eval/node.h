@@ -40,6 +40,16 @@ struct FoldContext {
     bool keepRandomCalls = false;
 };
 
+/// The work an evaluation may do: `base` node evaluations, plus `uses[i]` evaluations of the
+/// argument given for parameter i, each costing that argument's own work. Saturates at infinity.
+struct EvaluationCost {
+    double base = 0;
+    std::vector<double> uses;
+    EvaluationCost(double base, std::size_t parameterCount) : base(base), uses(parameterCount) {}
+    /// Adds `weight` times `other`.
+    void add(const EvaluationCost& other, double weight = 1);
+};
+
 /// Printing precedences: a node's operand is parenthesised when its precedence is higher.
 inline constexpr int kLeafPrecedence = -1;
 inline constexpr int kPowerPrecedence = 0;
@@ -80,6 +90,9 @@ public:
     virtual NodePtr fold(FoldContext& context) = 0;
     /// Whether evaluating the node may draw random numbers.
     virtual bool drawsRandom() const { return false; }
+    /// An upper bound of the work one evaluation of this node performs, as node evaluations,
+    /// for a tree with `parameterCount` parameters (a function body; 0 for a line).
+    virtual EvaluationCost cost(std::size_t parameterCount) const;
 
 protected:
     void setHeight(int height) { height_ = height; }
@@ -103,6 +116,14 @@ inline void foldInPlace(NodePtr& slot, FoldContext& context) {
 /// Folds `root` until a pass changes nothing.
 void foldToFixedPoint(NodePtr& root, const UnitRegistry& registry, const Scope& scope,
                       bool keepRandomCalls = false);
+
+/// The largest cost() an expression may have: more work than this is refused, so that no input
+/// or settings file can keep the calculator busy for long.
+inline constexpr double kMaxEvaluationCost = 1e7;
+
+/// Throws MathError "Expression too complex" when evaluating `node` could exceed
+/// kMaxEvaluationCost node evaluations.
+void checkEvaluationCost(const Node& node);
 
 /// The empty token of nodes that have no source token.
 const Token& emptyToken();
@@ -142,6 +163,7 @@ public:
     std::string toString() const override { return name_; }
     long double evaluate(const Scope& scope) const override;
     NodePtr fold(FoldContext& context) override;
+    EvaluationCost cost(std::size_t parameterCount) const override;
 
 private:
     int index_;
@@ -172,6 +194,7 @@ public:
     const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override;
+    EvaluationCost cost(std::size_t parameterCount) const override;
 
 private:
     Scope bodyScope(const Scope& scope) const;
@@ -190,6 +213,7 @@ public:
     void clearUnits() override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override;
+    EvaluationCost cost(std::size_t parameterCount) const override;
 
 private:
     const Node& chosenBranch(const Scope& scope) const;
@@ -207,6 +231,7 @@ public:
     void clearUnits() override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override { return operand_->drawsRandom(); }
+    EvaluationCost cost(std::size_t parameterCount) const override;
 
 protected:
     NodePtr operand_;
@@ -284,6 +309,7 @@ public:
     void clearUnits() override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override;
+    EvaluationCost cost(std::size_t parameterCount) const override;
 
 protected:
     /// The operator's text in the printed form.
@@ -328,6 +354,7 @@ class DivideNode : public BinaryNode {
 public:
     using BinaryNode::BinaryNode;
     long double evaluate(const Scope& scope) const override;
+    EvaluationCost cost(std::size_t parameterCount) const override;
 
 protected:
     const char* symbol() const override { return "/"; }
@@ -338,6 +365,7 @@ class ModuloNode : public BinaryNode {
 public:
     using BinaryNode::BinaryNode;
     long double evaluate(const Scope& scope) const override;
+    EvaluationCost cost(std::size_t parameterCount) const override;
 
 protected:
     const char* symbol() const override { return "%"; }

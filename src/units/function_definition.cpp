@@ -51,6 +51,9 @@ const Function& UnitRegistry::defineFunction(const std::string& name,
     function.drawsRandom = tree->drawsRandom();
     // Constant parts are reduced once, now; calls that draw random numbers stay calls.
     foldToFixedPoint(tree, *this, Scope{}, /*keepRandomCalls=*/true);
+    const EvaluationCost cost = tree->cost(parameterNames.size());
+    function.baseCost = cost.base;
+    function.parameterUses = cost.uses;
     function.body = std::move(tree);
     function.name = name;
     function.argumentCount = static_cast<int>(parameterNames.size());

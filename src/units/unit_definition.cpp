@@ -31,6 +31,8 @@ Pair readPair(const std::vector<Token>& tokens, std::size_t start, std::size_t l
     }
     parser.advance();
     NodePtr right = parser.parsePrimary();
+    checkEvaluationCost(*right);
+    checkEvaluationCost(*left);
     const Scope empty;
     Pair pair;
     pair.b = right->evaluate(empty);
@@ -65,6 +67,7 @@ const Unit& UnitRegistry::defineUnit(const std::string& quantity, const std::str
         if (equals == tokens.size()) {
             Parser parser(tokens);
             const NodePtr tree = parser.parseLine();
+            checkEvaluationCost(*tree);
             scale = tree->evaluate(Scope{});
         } else if (comma == tokens.size()) {
             const Pair pair = readPair(tokens, 0, end);

@@ -42,6 +42,10 @@ struct Function {
     std::string parameters;  ///< parameter text shown in hints
     std::string description;
     bool drawsRandom = false;  ///< the body draws random numbers, directly or through calls
+    /// Work per evaluation of the body: its own node evaluations, and how often it evaluates
+    /// each parameter's argument.
+    double baseCost = 1;
+    std::vector<double> parameterUses;
 };
 
 /// The units of one quantity in definition order; the first is the reference unit.
