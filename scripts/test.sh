@@ -9,3 +9,5 @@ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 cmake --build build/sanitize
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build/sanitize --output-on-failure -j 2
+# A short smoke run of every fuzz target (longer runs: scripts/fuzz.sh SECONDS).
+scripts/fuzz.sh "${QUANTREL_FUZZ_SECONDS:-30}"
