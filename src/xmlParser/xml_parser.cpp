@@ -1,0 +1,608 @@
+// The reader: tokens, the element parser, text handling and entity decoding, files.
+//
+// The parser walks the text once with an explicit stack of open elements instead of recursion,
+// so no input can exhaust the call stack; elements nested deeper than kMaxElementDepth are
+// refused.
+
+#include "xmlParser/xml_parser.h"
+
+#include "xmlParser/xml_encoding.h"
+#include "xmlParser/xml_node.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace quantrel::xml {
+
+namespace {
+
+using detail::ItemKind;
+using detail::OrderItem;
+using detail::StoredAttribute;
+using detail::StoredClear;
+using detail::XmlDocument;
+using detail::XmlNode;
+
+// ---------------------------------------------------------------------------------------------
+// Characters
+
+constexpr std::uint8_t kWhiteSpace = 1;  // tab, line feed, carriage return, space
+constexpr std::uint8_t kTextStop = 2;    // ends plain text: white space, "<", "=", ">"
+
+/// Class bits and UTF-8 character length for every byte value.
+struct CharTable {
+    std::array<std::uint8_t, 256> classes{};
+    std::array<std::uint8_t, 256> lengths{};
+
+    constexpr CharTable() {
+        for (int c = 0; c < 256; ++c) {
+            lengths[c] = (c >= 0xC2 && c <= 0xDF)   ? 2
+                         : (c >= 0xE0 && c <= 0xEF) ? 3
+                         : (c >= 0xF0 && c <= 0xF4) ? 4
+                                                    : 1;
+        }
+        for (unsigned char c : {'\t', '\n', '\r', ' '})
+            classes[c] = kWhiteSpace | kTextStop;
+        for (unsigned char c : {'<', '=', '>'})
+            classes[c] = kTextStop;
+    }
+};
+
+constexpr CharTable kChars;
+
+bool isWhiteSpace(char c) {
+    return (kChars.classes[static_cast<unsigned char>(c)] & kWhiteSpace);
+}
+
+std::string_view trimWhiteSpace(std::string_view text) {
+    while (!text.empty() && isWhiteSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isWhiteSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Entities
+
+struct NamedEntity {
+    std::string_view name;  // with its ";"
+    char value;
+};
+
+constexpr std::array<NamedEntity, 5> kNamedEntities{{
+    {"amp;", '&'},
+    {"lt;", '<'},
+    {"gt;", '>'},
+    {"quot;", '"'},
+    {"apos;", '\''},
+}};
+
+int digitValue(char c, bool hex) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (!hex) return -1;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+/// Appends the character with `code` (below 256). Codes from 128 up are written as their
+/// two-byte UTF-8 form, so that "&#181;" gives the same text as a typed "µ".
+void appendCharacterCode(std::string& out, int code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+/// Decodes the entity that starts after the "&" at the front of `rest`; returns its length
+/// after the "&", or 0 with `error` set.
+std::size_t decodeEntity(std::string_view rest, std::string& out, XmlError& error) {
+    if (!rest.empty() && rest.front() == '#') {
+        std::size_t i = 1;
+        const bool hex = i < rest.size() && (rest[i] == 'x' || rest[i] == 'X');
+        if (hex) ++i;
+        int code = 0;
+        for (int digit; i < rest.size() && (digit = digitValue(rest[i], hex)) >= 0; ++i) {
+            code = std::min(code * (hex ? 16 : 10) + digit, 256);  // 256 stands for "too big"
+        }
+        if (i >= rest.size() || rest[i] != ';') {
+            error = XmlError::UnknownCharacterEntity;
+            return 0;
+        }
+        if (code >= 256) {
+            error = XmlError::CharacterCodeAbove255;
+            return 0;
+        }
+        appendCharacterCode(out, code);
+        return i + 1;
+    }
+    for (const NamedEntity& entity : kNamedEntities) {
+        if (rest.size() >= entity.name.size() &&
+            detail::equalsIgnoringCase(rest.substr(0, entity.name.size()), entity.name)) {
+            out += entity.value;
+            return entity.name.size();
+        }
+    }
+    error = XmlError::UnknownCharacterEntity;
+    return 0;
+}
+
+/// Decodes the entities of `raw` into `out`; false with `error` set on a bad entity.
+bool decodeEntities(std::string_view raw, std::string& out, XmlError& error) {
+    std::size_t amp = raw.find('&');
+    if (amp == std::string_view::npos) {
+        out.assign(raw);
+        return true;
+    }
+    out.clear();
+    out.reserve(raw.size());
+    std::size_t done = 0;
+    while (amp != std::string_view::npos) {
+        out.append(raw, done, amp - done);
+        const std::size_t length = decodeEntity(raw.substr(amp + 1), out, error);
+        if (length == 0) return false;
+        done = amp + 1 + length;
+        amp = raw.find('&', done);
+    }
+    out.append(raw, done);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tokens
+
+enum class TokenKind {
+    End,
+    Clear,
+    QuotedText,
+    Text,
+    ShortClose,
+    EndTagStart,
+    DeclarationStart,
+    TagStart,
+    Equals,
+    TagClose,
+};
+
+/// The sections whose content is kept as written; openers are compared case-sensitively.
+struct ClearMarkers {
+    std::string_view opening;
+    std::string_view closing;
+};
+
+constexpr std::array<ClearMarkers, 5> kClearMarkers{{
+    {"<![CDATA[", "]]>"},
+    {"<!DOCTYPE", ">"},
+    {"<!--", "-->"},
+    {"<PRE>", "</PRE>"},
+    {"<Script>", "</Script>"},
+}};
+constexpr std::size_t kDoctype = 1;
+constexpr std::size_t kComment = 2;
+constexpr std::string_view kDoctypeWithSubsetEnd = "]>";
+
+struct Token {
+    TokenKind kind = TokenKind::End;
+    std::size_t begin = 0;  // quoted text: at the opening quote
+    std::size_t end = 0;    // quoted text: after the closing quote
+    std::size_t clear = 0;  // index into kClearMarkers for a clear token
+};
+
+// ---------------------------------------------------------------------------------------------
+// The parser
+
+class Parser {
+public:
+    explicit Parser(std::string_view text) : text_(text) {}
+
+    XmlElement parse(XmlResult& result);
+
+private:
+    /// The end of the character starting at `p`, never beyond the text.
+    std::size_t nextChar(std::size_t p) const {
+        return std::min(p + kChars.lengths[static_cast<unsigned char>(text_[p])], text_.size());
+    }
+    std::uint8_t classAt(std::size_t p) const {
+        return kChars.classes[static_cast<unsigned char>(text_[p])];
+    }
+    bool isShortCloseAt(std::size_t p) const {
+        return text_[p] == '/' && p + 1 < text_.size() && text_[p + 1] == '>';
+    }
+    std::string_view view(const Token& token) const {
+        return text_.substr(token.begin, token.end - token.begin);
+    }
+
+    Token next();
+    std::size_t plainTextEnd(std::size_t p) const;
+    std::size_t find(std::size_t from, std::string_view marker) const;
+
+    bool readContentToken();
+    bool readTag();
+    bool finishStartTag(bool shortClose);
+    bool readEndTag();
+    bool readClear(const Token& opener);
+    bool addPendingText(std::size_t end);
+    XmlNode& openChild(std::string_view name, bool isDeclaration);
+    void closeElement();
+    bool fail(XmlError error);
+    void warnUnmatchedEndTag();
+    void computeLineAndColumn(std::size_t position, XmlResult& result) const;
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    std::size_t pendingStart_ = 0;  // where the text not yet added to an element begins
+    bool insideTag_ = false;        // reading the attributes of open_.back()
+    XmlError error_ = XmlError::NoError;
+    std::size_t warningPos_ = 0;  // after the first mismatched end tag
+    std::shared_ptr<XmlDocument> document_;
+    std::vector<XmlNode*> open_;  // open_[0] is the unnamed top node
+};
+
+Token Parser::next() {
+    while (pos_ < text_.size() && isWhiteSpace(text_[pos_]))
+        ++pos_;
+    Token token;
+    token.begin = pos_;
+    if (pos_ >= text_.size()) {
+        token.end = pos_;
+        return token;
+    }
+    const std::string_view rest = text_.substr(pos_);
+    const char c = rest.front();
+    if (c == '<') {
+        for (std::size_t i = 0; i < kClearMarkers.size(); ++i) {
+            if (rest.starts_with(kClearMarkers[i].opening)) {
+                token.kind = TokenKind::Clear;
+                token.clear = i;
+                pos_ += kClearMarkers[i].opening.size();
+                token.end = pos_;
+                return token;
+            }
+        }
+        const char after = rest.size() > 1 ? rest[1] : '\0';
+        token.kind = after == '/'   ? TokenKind::EndTagStart
+                     : after == '?' ? TokenKind::DeclarationStart
+                                    : TokenKind::TagStart;
+        pos_ += token.kind == TokenKind::TagStart ? 1 : 2;
+    } else if (c == '"' || c == '\'') {
+        std::size_t p = pos_ + 1;
+        while (p < text_.size() && text_[p] != c && text_[p] != '<')
+            p = nextChar(p);
+        if (p < text_.size() && text_[p] == c) {
+            token.kind = TokenKind::QuotedText;
+            pos_ = p + 1;
+        } else {
+            // No closing quote before a "<" or the end: plain text that starts with the quote.
+            token.kind = TokenKind::Text;
+            pos_ = plainTextEnd(pos_ + 1);
+        }
+    } else if (isShortCloseAt(pos_)) {
+        token.kind = TokenKind::ShortClose;
+        pos_ += 2;
+    } else if (c == '=' || c == '>') {
+        token.kind = c == '=' ? TokenKind::Equals : TokenKind::TagClose;
+        pos_ += 1;
+    } else {
+        token.kind = TokenKind::Text;
+        pos_ = plainTextEnd(pos_);
+    }
+    token.end = pos_;
+    return token;
+}
+
+std::size_t Parser::plainTextEnd(std::size_t p) const {
+    while (p < text_.size() && !(classAt(p) & kTextStop) && !isShortCloseAt(p))
+        p = nextChar(p);
+    return p;
+}
+
+std::size_t Parser::find(std::size_t from, std::string_view marker) const {
+    for (std::size_t p = from; p < text_.size(); p = nextChar(p)) {
+        if (text_[p] == marker.front() && text_.substr(p).starts_with(marker)) return p;
+    }
+    return std::string_view::npos;
+}
+
+XmlElement Parser::parse(XmlResult& result) {
+    text_ = text_.substr(0, text_.find('\0'));  // a NUL byte ends the text
+    document_ = std::make_shared<XmlDocument>();
+    XmlNode& top = document_->nodes.emplace_back();
+    open_.push_back(&top);
+    while (insideTag_ ? readTag() : readContentToken()) {
+    }
+    while (!open_.empty())
+        closeElement();
+
+    result = XmlResult{};
+    result.error = top.children.empty() ? XmlError::NoTagFound : error_;
+    if (result.error != XmlError::NoError) {
+        computeLineAndColumn(result.error == XmlError::UnmatchedEndTagWarning ? warningPos_ : pos_,
+                             result);
+    }
+    if (result.error != XmlError::NoError && result.error != XmlError::UnmatchedEndTagWarning &&
+        result.error != XmlError::NoTagFound) {
+        return {};
+    }
+    const bool onlyOneElement = top.children.size() == 1 && top.texts.empty() &&
+                                top.clears.empty() && top.attributes.empty();
+    return detail::XmlNodeAccess::element(document_, onlyOneElement ? top.children.front() : &top);
+}
+
+bool Parser::readContentToken() {
+    const Token token = next();
+    switch (token.kind) {
+        case TokenKind::TagStart:
+        case TokenKind::DeclarationStart: {
+            if (!addPendingText(token.begin)) return false;
+            if (open_.size() > static_cast<std::size_t>(kMaxElementDepth)) {
+                return fail(XmlError::UnexpectedToken);
+            }
+            const Token name = next();
+            if (name.kind != TokenKind::Text) return fail(XmlError::MissingStartTagName);
+            openChild(view(name), token.kind == TokenKind::DeclarationStart);
+            insideTag_ = true;
+            return true;
+        }
+        case TokenKind::EndTagStart:
+            return addPendingText(token.begin) && readEndTag();
+        case TokenKind::Clear:
+            return addPendingText(token.begin) && readClear(token);
+        case TokenKind::End:
+            // Reaching the end inside an element is a warning, except in the top node and in
+            // a declaration, which a file never closes.
+            if (open_.size() > 1 && !open_.back()->isDeclaration) warnUnmatchedEndTag();
+            addPendingText(token.begin);
+            return false;
+        default:
+            return true;  // part of the pending text
+    }
+}
+
+bool Parser::readTag() {
+    enum class Expecting { Name, Equals, Value };
+    XmlNode& element = *open_.back();
+    Expecting expecting = Expecting::Name;
+    std::string_view name;  // the attribute name read last
+    for (;;) {
+        const Token token = next();
+        switch (expecting) {
+            case Expecting::Name:
+                if (token.kind == TokenKind::Text) {
+                    name = view(token);
+                    expecting = Expecting::Equals;
+                    continue;
+                }
+                if (token.kind == TokenKind::TagClose || token.kind == TokenKind::ShortClose) {
+                    return finishStartTag(token.kind == TokenKind::ShortClose);
+                }
+                return fail(XmlError::UnexpectedToken);
+            case Expecting::Equals:
+                if (token.kind == TokenKind::Text) {
+                    element.attributes.push_back(StoredAttribute{std::string(name), std::nullopt});
+                    name = view(token);
+                    continue;
+                }
+                if (token.kind == TokenKind::Equals) {
+                    expecting = Expecting::Value;
+                    continue;
+                }
+                if (token.kind == TokenKind::TagClose || token.kind == TokenKind::ShortClose) {
+                    // "<?xml version='1.0' ?>": the "?" is no attribute.
+                    if (element.isDeclaration && name.ends_with('?')) name.remove_suffix(1);
+                    if (!name.empty()) {
+                        element.attributes.push_back(
+                            StoredAttribute{std::string(name), std::nullopt});
+                    }
+                    return finishStartTag(token.kind == TokenKind::ShortClose);
+                }
+                return fail(XmlError::UnexpectedToken);
+            case Expecting::Value: {
+                if (token.kind != TokenKind::Text && token.kind != TokenKind::QuotedText) {
+                    return fail(XmlError::UnexpectedToken);
+                }
+                std::string_view raw = view(token);
+                if (token.kind == TokenKind::QuotedText) raw = raw.substr(1, raw.size() - 2);
+                std::string value;
+                if (!decodeEntities(raw, value, error_)) return fail(error_);
+                if (element.isDeclaration && value.ends_with('?')) value.pop_back();
+                element.attributes.push_back(StoredAttribute{std::string(name), std::move(value)});
+                expecting = Expecting::Name;
+                continue;
+            }
+        }
+    }
+}
+
+bool Parser::finishStartTag(bool shortClose) {
+    insideTag_ = false;
+    pendingStart_ = pos_;
+    // A declaration's "?>" closes it only below the top level: the declaration at the start of
+    // a file stays open and holds the rest of the file.
+    const std::size_t depth = open_.size() - 1;
+    if (shortClose || (open_.back()->isDeclaration && depth >= 2)) closeElement();
+    return true;
+}
+
+/// An end tag closes an element when the element's name, ignoring case, is the start of the
+/// end tag's name and is followed there by white space, "/", "<", ">" or "=".
+bool endTagMatches(std::string_view elementName, std::string_view endName,
+                   char characterAfterEndName) {
+    if (elementName.size() > endName.size() ||
+        !detail::equalsIgnoringCase(elementName, endName.substr(0, elementName.size()))) {
+        return false;
+    }
+    const char c =
+        elementName.size() < endName.size() ? endName[elementName.size()] : characterAfterEndName;
+    return isWhiteSpace(c) || c == '/' || c == '<' || c == '>' || c == '=';
+}
+
+bool Parser::readEndTag() {
+    const Token name = next();
+    if (name.kind != TokenKind::Text) return fail(XmlError::MissingEndTagName);
+    if (next().kind != TokenKind::TagClose) return fail(XmlError::MissingEndTagName);
+    pendingStart_ = pos_;
+    const std::string_view endName = view(name);
+    const char after = text_[name.end];  // the name is followed at least by the ">"
+    // The unnamed top node has no end tag: whatever closes nothing open is unmatched.
+    if (open_.size() == 1) return fail(XmlError::UnmatchedEndTag);
+    if (endTagMatches(*open_.back()->name, endName, after)) {
+        closeElement();
+        return true;
+    }
+    warnUnmatchedEndTag();
+    // The element that read the end tag is complete; so is every enclosing element up to and
+    // including the first one the end tag matches.
+    closeElement();
+    for (;;) {
+        if (open_.size() == 1) return fail(XmlError::UnmatchedEndTag);
+        const bool matches = endTagMatches(*open_.back()->name, endName, after);
+        closeElement();
+        if (matches) return true;
+    }
+}
+
+bool Parser::readClear(const Token& opener) {
+    const ClearMarkers& markers = kClearMarkers[opener.clear];
+    std::string_view closing = markers.closing;
+    std::size_t end = std::string_view::npos;
+    if (opener.clear == kDoctype) {
+        // Up to the first ">", unless a "<" comes first (an internal subset): then up to "]>".
+        std::size_t p = opener.end;
+        while (p < text_.size() && text_[p] != '>' && text_[p] != '<')
+            p = nextChar(p);
+        if (p < text_.size() && text_[p] == '>') {
+            end = p;
+        } else if (p < text_.size()) {
+            closing = kDoctypeWithSubsetEnd;
+            end = find(p, closing);
+        }
+    } else {
+        end = find(opener.end, closing);
+    }
+    if (end == std::string_view::npos) return fail(XmlError::UnmatchedClearTagEnd);
+
+    XmlNode& element = *open_.back();
+    element.order.push_back(OrderItem{ItemKind::Clear, static_cast<int>(element.clears.size())});
+    element.clears.push_back(StoredClear{markers.opening, closing,
+                                         std::string(text_.substr(opener.end, end - opener.end))});
+    pos_ = end + closing.size();
+    pendingStart_ = pos_;
+    return true;
+}
+
+bool Parser::addPendingText(std::size_t end) {
+    const std::string_view raw = trimWhiteSpace(text_.substr(pendingStart_, end - pendingStart_));
+    pendingStart_ = end;
+    if (raw.empty()) return true;
+    std::string decoded;
+    if (!decodeEntities(raw, decoded, error_)) return fail(error_);
+
+    XmlNode& element = *open_.back();
+    const std::size_t items = element.order.size();
+    if (items >= 2 && element.order[items - 2].kind == ItemKind::Text &&
+        element.order[items - 1].kind == ItemKind::Clear &&
+        element.clears.back().opening == kClearMarkers[kComment].opening) {
+        // A comment inside a text is dropped and the text on both sides joined, without a space.
+        element.clears.pop_back();
+        element.order.pop_back();
+        element.texts[static_cast<std::size_t>(element.order.back().index)] += decoded;
+        return true;
+    }
+    element.order.push_back(OrderItem{ItemKind::Text, static_cast<int>(element.texts.size())});
+    element.texts.push_back(std::move(decoded));
+    return true;
+}
+
+XmlNode& Parser::openChild(std::string_view name, bool isDeclaration) {
+    XmlNode& parent = *open_.back();
+    XmlNode& child = document_->nodes.emplace_back();
+    child.name.emplace(name);
+    child.isDeclaration = isDeclaration;
+    parent.order.push_back(OrderItem{ItemKind::Child, static_cast<int>(parent.children.size())});
+    parent.children.push_back(&child);
+    open_.push_back(&child);
+    return child;
+}
+
+void Parser::closeElement() {
+    XmlNode& element = *open_.back();
+    element.children.shrink_to_fit();
+    element.texts.shrink_to_fit();
+    element.clears.shrink_to_fit();
+    element.attributes.shrink_to_fit();
+    element.order.shrink_to_fit();
+    open_.pop_back();
+}
+
+bool Parser::fail(XmlError error) {
+    error_ = error;
+    return false;
+}
+
+void Parser::warnUnmatchedEndTag() {
+    if (error_ != XmlError::NoError) return;
+    error_ = XmlError::UnmatchedEndTagWarning;
+    warningPos_ = pos_;
+}
+
+void Parser::computeLineAndColumn(std::size_t position, XmlResult& result) const {
+    result.line = 1;
+    result.column = 1;
+    for (std::size_t p = 0; p < position; p = nextChar(p)) {
+        if (text_[p] == '\n') {
+            ++result.line;
+            result.column = 1;
+        } else {
+            ++result.column;
+        }
+    }
+}
+
+}  // namespace
+
+XmlElement parseXmlText(std::string_view text, XmlResult& result) {
+    return Parser(text).parse(result);
+}
+
+XmlElement parseXmlFile(const std::filesystem::path& path, XmlResult& result) {
+    result = XmlResult{};
+    std::error_code ignored;
+    std::ifstream in;
+    if (std::filesystem::is_regular_file(path, ignored)) in.open(path, std::ios::binary);
+    if (!in.is_open()) {
+        result.error = XmlError::FileNotFound;
+        return {};
+    }
+    std::string bytes;
+    std::array<char, 65536> chunk;
+    while (in.read(chunk.data(), chunk.size()) || in.gcount() > 0) {
+        bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) {
+        result.error = XmlError::FileNotFound;
+        return {};
+    }
+    if (bytes.empty()) {
+        result.error = XmlError::NoData;
+        return {};
+    }
+    std::string converted;
+    const std::optional<std::string_view> text = fileText(bytes, converted);
+    if (!text) {
+        result.error = XmlError::CharConversion;
+        return {};
+    }
+    return parseXmlText(*text, result);
+}
+
+}  // namespace quantrel::xml
