@@ -13,28 +13,40 @@ std::string quoteFrom(std::string_view input, int position) {
     return quote;
 }
 
+/// `prefix` followed by `text` (written this way to keep GCC's -Wrestrict quiet at -O3).
+std::string prefixed(std::string_view prefix, const std::string& text) {
+    std::string full(prefix);
+    full += text;
+    return full;
+}
+
 }  // namespace
 
 std::string TokenizerError::message(std::optional<std::string_view> input) const {
-    std::string full = "Tokenizer error: " + text();
+    std::string full = prefixed("Tokenizer error: ", text());
     if (input) full += quoteFrom(*input, position_);
     return full;
 }
 
 std::string ParseError::message(std::optional<std::string_view> input) const {
-    std::string full = "Parse error: " + text();
+    std::string full = prefixed("Parse error: ", text());
     if (input) full += quoteFrom(*input, token_.position);
     return full;
 }
 
 std::string MathError::message(std::optional<std::string_view>) const {
-    return "Math error: " + text();
+    return prefixed("Math error: ", text());
 }
 
 std::string ConfigError::message(std::optional<std::string_view>) const {
-    std::string full = "Configuration error (" + file_;
-    if (line_ > 0) full += ":" + std::to_string(line_);
-    return full + "): " + text();
+    std::string full = prefixed("Configuration error (", file_);
+    if (line_ > 0) {
+        full += ':';
+        full += std::to_string(line_);
+    }
+    full += "): ";
+    full += text();
+    return full;
 }
 
 std::optional<Span> highlightSpan(const Error& error, std::string_view input) {
