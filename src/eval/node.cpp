@@ -243,7 +243,10 @@ void ConditionalNode::clearUnits() {
     else_->clearUnits();
 }
 
-NodePtr ConditionalNode::fold(FoldContext&) {
+NodePtr ConditionalNode::fold(FoldContext& context) {
+    // The branches stay as written, but the condition is folded: a random draw in it is made
+    // once, so that the value and the unit of the result come from the same branch.
+    foldInPlace(condition_, context);
     return nullptr;
 }
 

@@ -176,8 +176,11 @@ const Unit* PowerNode::operandUnit(const UnitRegistry& registry, const Scope& sc
         for (std::size_t j = 0; j < powers.size(); ++j) {
             if (powers[j] == next) {
                 // base^(k+1) is base^(j+1): the period is k - j.
+                // n may be far beyond the precision of n - 1 - j: reduce n first.
                 const long double period = k - static_cast<long double>(j);
-                const long double offset = std::fmod(n - 1 - static_cast<long double>(j), period);
+                long double offset =
+                    std::fmod(std::fmod(n, period) - 1 - static_cast<long double>(j), period);
+                if (offset < 0) offset += period;
                 return powers[j + static_cast<std::size_t>(offset)];
             }
         }

@@ -30,7 +30,8 @@ bool hasXmlSuffix(std::string_view name) {
     return name.size() >= 4 && equalsIgnoringCase(name.substr(name.size() - 4), ".xml");
 }
 
-/// The name with ASCII letters in lower case: files are loaded in this order.
+/// The name with ASCII letters in upper case: files are loaded in this order, the order a
+/// case-insensitive file system lists them in ("_a.xml" after "b.xml").
 std::string foldedName(std::string_view name) {
     std::string folded(name);
     std::transform(folded.begin(), folded.end(), folded.begin(), foldCase);
@@ -47,45 +48,50 @@ std::optional<std::string> firstText(const XmlElement& element) {
     return std::nullopt;
 }
 
+/// Calls `read` for every child of `element` named `name` (ASCII case ignored), in order.
+template <typename Read>
+void forEachChildNamed(const XmlElement& element, std::string_view name, Read read) {
+    for (int i = 0; i < element.childCount(); ++i) {
+        const XmlElement child = element.child(i);
+        if (equalsIgnoringCase(child.name().value_or(""), name)) read(child);
+    }
+}
+
 void readUnits(UnitRegistry& registry, const XmlElement& section) {
-    for (int i = 0; i < section.countChildren("Quantity"); ++i) {
-        const XmlElement quantity = section.childNamed("Quantity", i);
+    forEachChildNamed(section, "Quantity", [&](const XmlElement& quantity) {
         const std::optional<std::string> quantityName = attributeText(quantity, "Name");
         if (!quantityName || quantityName->empty()) {
             throw ConfigError("Illegal or missing quantity name");
         }
-        for (int j = 0; j < quantity.countChildren("Unit"); ++j) {
-            const XmlElement unit = quantity.childNamed("Unit", j);
+        forEachChildNamed(quantity, "Unit", [&](const XmlElement& unit) {
             const std::optional<std::string> name = attributeText(unit, "Name");
             const std::optional<std::string> symbol = attributeText(unit, "Symbol");
             const std::optional<std::string> description = attributeText(unit, "Description");
             if (!symbol || symbol->empty()) throw ConfigError("No unit symbol defined");
             registry.defineUnit(*quantityName, *symbol, name, description.value_or(""),
                                 firstText(unit));
-        }
-    }
+        });
+    });
 }
 
 void readConversions(UnitRegistry& registry, const XmlElement& section) {
-    for (int i = 0; i < section.countChildren("Conversion"); ++i) {
-        const XmlElement conversion = section.childNamed("Conversion", i);
+    forEachChildNamed(section, "Conversion", [&](const XmlElement& conversion) {
         const std::optional<std::string> formula = attributeText(conversion, "Formula");
         const std::optional<std::string> result = attributeText(conversion, "Result");
         if (!formula) throw ConfigError("No formula specified");
         if (!result) throw ConfigError("No result unit specified");
         registry.addConversion(*formula, *result);
-    }
+    });
 }
 
 void readFunctions(UnitRegistry& registry, const XmlElement& section) {
-    for (int i = 0; i < section.countChildren("Function"); ++i) {
-        const XmlElement function = section.childNamed("Function", i);
+    forEachChildNamed(section, "Function", [&](const XmlElement& function) {
         const std::optional<std::string> name = attributeText(function, "Name");
         if (!name) throw ConfigError("Illegal function name");
         registry.defineFunction(*name, attributeText(function, "Description").value_or(""),
                                 attributeText(function, "Parameters").value_or(""),
                                 firstText(function).value_or(""));
-    }
+    });
 }
 
 /// Runs the reader for a section element; false when the element is no section.

@@ -46,7 +46,8 @@ const Unit& UnitRegistry::enterUnit(const std::string& quantity, const std::stri
 Unit& UnitRegistry::insertUnit(const std::string& quantity, const std::string& symbol,
                                long double scale, long double offset) {
     QuantityUnits& members = quantities_[quantity];
-    members.reserve(members.size() + 1);  // nothing below may fail once the unit is entered
+    // Make room first: nothing below may fail once the unit is entered.
+    if (members.size() == members.capacity()) members.reserve(2 * members.size() + 1);
     Unit& unit = units_[symbol];
     unit.symbol = symbol;
     unit.quantity = quantity;
