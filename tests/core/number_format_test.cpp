@@ -1,0 +1,127 @@
+#include "core/number_format.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace quantrel {
+namespace {
+
+std::string printfG(long double x) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(x));
+    return buffer;
+}
+
+TEST(NumberFormat, KnownTexts) {
+    const std::pair<long double, const char*> rows[] = {
+        {0.5L, "0.5"},        {100, "100"},        {1234567, "1.23457e+06"}, {123456, "123456"},
+        {999999.5L, "1e+06"}, {0.0001L, "0.0001"}, {0.00001L, "1e-05"},      {-0.0L, "-0"},
+        {1e300L, "1e+300"},   {1e-300L, "1e-300"}, {1e4000L, "inf"},         {-1e4000L, "-inf"},
+    };
+    for (const auto& [value, expected] : rows) {
+        SCOPED_TRACE(expected);
+        EXPECT_EQ(formatNumber(value), expected);
+    }
+}
+
+TEST(NumberFormat, MatchesPrintfG) {
+    std::vector<long double> values = {
+        0,
+        -0.0L,
+        1,
+        -1,
+        0.1L + 0.2L,
+        1.0L / 3,
+        2.0L / 3,
+        3.14159265358979323846L,
+        999999,
+        999999.4L,
+        999999.5L,
+        9999995,
+        99999.95L,
+        0.5L,
+        2.5L,
+        1234565,
+        123456.5L,
+        0.1234565L,
+        1.0000005L,
+        9.9999949999L,
+        9.999995L,
+        1e-5L,
+        1e-4L,
+        99999.9L,
+        999999.9L,
+        0.000099999,
+        0.0000999995L,
+        123456789012345678.0L,
+        DBL_MAX,
+        -DBL_MAX,
+        DBL_MIN,
+        std::numeric_limits<double>::denorm_min(),
+        LDBL_MAX,
+        LDBL_MIN,
+        std::numeric_limits<long double>::infinity(),
+        -std::numeric_limits<long double>::infinity(),
+        std::numeric_limits<long double>::quiet_NaN(),
+        -std::numeric_limits<long double>::quiet_NaN(),
+    };
+    // Mantissas from a fixed sequence over the whole range of double.
+    std::uint64_t state = 12345;
+    for (int exponent = -330; exponent <= 310; ++exponent) {
+        for (int i = 0; i < 4; ++i) {
+            state = state * 6364136223846793005u + 1442695040888963407u;
+            const long double mantissa = 1 + static_cast<long double>(state >> 11) / 0x1p53L * 9;
+            const long double value = mantissa * std::pow(10.0L, exponent);
+            values.push_back(i % 2 == 0 ? value : -value);
+        }
+    }
+    for (long double value : values) {
+        SCOPED_TRACE(printfG(value));
+        EXPECT_EQ(formatNumber(value), printfG(value));
+        // The display-unit choice compares lengths without writing the texts.
+        EXPECT_EQ(formattedLength(value), printfG(value).size());
+    }
+}
+
+/// Sets a locale for the test's duration and restores "C" afterwards, also on failure.
+class LocaleGuard {
+public:
+    LocaleGuard() {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR"}) {
+            if (std::setlocale(LC_ALL, name) != nullptr) {
+                active_ = name;
+                break;
+            }
+        }
+    }
+    ~LocaleGuard() { std::setlocale(LC_ALL, "C"); }
+    LocaleGuard(const LocaleGuard&) = delete;
+    LocaleGuard& operator=(const LocaleGuard&) = delete;
+    const char* active() const { return active_; }
+
+private:
+    const char* active_ = nullptr;
+};
+
+TEST(NumberFormat, IndependentOfTheProcessLocale) {
+    const LocaleGuard guard;
+    if (guard.active() == nullptr) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    EXPECT_EQ(formatNumber(0.5L), "0.5");
+    EXPECT_EQ(formatNumber(1234567.0L), "1.23457e+06");
+    Calculator calc = test::makeTestCalculator();
+    test::expectResult(calc, "0.5 + 1", "1.5");
+    test::expectResult(calc, "2.5 km", "2.5 km");
+}
+
+}  // namespace
+}  // namespace quantrel
