@@ -1,0 +1,553 @@
+// Loading settings directories: file discovery and order, document layouts, and every failure
+// with the file and line it names.
+
+#include "units/settings_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/calculator.h"
+#include "core/error.h"
+#include "support/test_support.h"
+#include "units/caught_error.h"
+#include "units/unit_registry.h"
+
+namespace quantrel {
+namespace {
+
+using test::caughtError;
+using test::TemporaryDirectory;
+
+/// The directory as it appears in messages.
+std::string shown(const TemporaryDirectory& directory) {
+    return directory.path().generic_string();
+}
+
+std::unique_ptr<UnitRegistry> load(const std::filesystem::path& directory) {
+    auto registry = std::make_unique<UnitRegistry>(5489);
+    loadSettings(*registry, directory);
+    return registry;
+}
+
+/// The message of the ConfigError that loading `directory` raises, or "" after a test failure.
+std::string loadFailure(const std::filesystem::path& directory) {
+    UnitRegistry registry(5489);
+    const auto error = caughtError<ConfigError>([&] { loadSettings(registry, directory); });
+    return error ? error->message() : "";
+}
+
+constexpr const char* kLength =
+    "<Units>\n"
+    "  <Quantity Name=\"Length\">\n"
+    "    <Unit Symbol=\"m\">1</Unit>\n"
+    "  </Quantity>\n"
+    "</Units>\n";
+
+TEST(SettingsLoader, EachFailureNamesTheFile) {
+    struct Row {
+        const char* what;
+        std::string content;  // after the Length section, inside a root element
+        const char* text;
+    };
+    const Row rows[] = {
+        {"quantity without name", "<Units><Quantity><Unit Symbol=\"x\">1</Unit></Quantity></Units>",
+         "Illegal or missing quantity name"},
+        {"empty quantity name", "<Units><Quantity Name=\"\"/></Units>",
+         "Illegal or missing quantity name"},
+        {"unit without symbol", "<Units><Quantity Name=\"Q\"><Unit>1</Unit></Quantity></Units>",
+         "No unit symbol defined"},
+        {"empty symbol",
+         "<Units><Quantity Name=\"Q\"><Unit Symbol=\"\">1</Unit></Quantity></Units>",
+         "No unit symbol defined"},
+        {"symbol without value",
+         "<Units><Quantity Name=\"Q\"><Unit Symbol>1</Unit></Quantity></Units>",
+         "No unit symbol defined"},
+        {"conversion without formula", "<Conversions><Conversion Result=\"Length\"/></Conversions>",
+         "No formula specified"},
+        {"conversion with neither", "<Conversions><Conversion/></Conversions>",
+         "No formula specified"},
+        {"conversion without result",
+         "<Conversions><Conversion Formula=\"Length * Length\"/></Conversions>",
+         "No result unit specified"},
+        {"empty formula", "<Conversions><Conversion Formula=\"\" Result=\"Length\"/></Conversions>",
+         "Invalid formula format"},
+        {"empty result",
+         "<Conversions><Conversion Formula=\"Length * Length\" Result=\"\"/></Conversions>",
+         "Unknown result type ''"},
+        {"function without name", "<Functions><Function>1</Function></Functions>",
+         "Illegal function name"},
+        {"repeated unit", "<Units><Quantity Name=\"Other\"><Unit Symbol=\"m\"/></Quantity></Units>",
+         "Unit 'm' already defined"},
+        {"unit without text", "<Units><Quantity Name=\"Q\"><Unit Symbol=\"u\"/></Quantity></Units>",
+         "Missing unit definition"},
+        {"unit with blank text",
+         "<Units><Quantity Name=\"Q\"><Unit Symbol=\"u\">  \n  </Unit></Quantity></Units>",
+         "Missing unit definition"},
+        {"unit that does not parse",
+         "<Units><Quantity Name=\"Q\"><Unit Symbol=\"u\">1000 q</Unit></Quantity></Units>",
+         "Error while parsing unit 'u': Parse error: Expected END near 'q'"},
+        {"built-in function name", "<Functions><Function Name=\"sqrt\">1</Function></Functions>",
+         "Function 'sqrt' already defined"},
+        {"function without text", "<Functions><Function Name=\"f\"/></Functions>",
+         "Error while parsing function 'f': Parse error: Expected EXPRESSION near ''"},
+        {"bad parameter list",
+         "<Functions><Function Name=\"f\" Parameters=\"x, y\">x</Function></Functions>",
+         "Syntax error while parsing parameter list for function 'f'"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TemporaryDirectory directory;
+        directory.write("units.xml",
+                        "<Settings>\n" + std::string(kLength) + row.content + "\n</Settings>\n");
+        EXPECT_EQ(loadFailure(directory.path()),
+                  "Configuration error (" + shown(directory) + "/units.xml): " + row.text);
+    }
+}
+
+TEST(SettingsLoader, ReaderProblemsFailWithTheirLine) {
+    struct Row {
+        const char* what;
+        const char* content;
+        int line;  // 0: no line in the message
+    };
+    const Row rows[] = {
+        {"empty file", "", 0},
+        // The reader only warns about an end tag that closes another element; the loader fails.
+        {"mismatched end tag",
+         "<Units>\n"
+         "  <Quantity Name=\"Length\">\n"
+         "    <Unit Symbol=\"m\">1\n"
+         "  </Quantity>\n"
+         "</Units>\n",
+         4},
+        {"end tag that closes nothing", "<Units>\n</Units>\n\n</Extra>\n", 4},
+        {"unknown entity", "<Units>\n<Quantity Name=\"a&nbsp;b\"/>\n</Units>\n", 2},
+        {"character above 255", "<Units>\n\n<Quantity Name=\"&#300;\"/>\n</Units>\n", 3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TemporaryDirectory directory;
+        directory.write("units.xml", row.content);
+        const std::string line = row.line > 0 ? ":" + std::to_string(row.line) : "";
+        EXPECT_EQ(loadFailure(directory.path()), "Configuration error (" + shown(directory) +
+                                                     "/units.xml" + line +
+                                                     "): Error while parsing");
+    }
+}
+
+TEST(SettingsLoader, FileWithoutAnyTagFails) {
+    for (const char* content : {"just some text", "<!-- only a comment -->", "  \n\t\n"}) {
+        SCOPED_TRACE(content);
+        TemporaryDirectory directory;
+        directory.write("units.xml", content);
+        UnitRegistry registry(5489);
+        const auto error =
+            caughtError<ConfigError>([&] { loadSettings(registry, directory.path()); });
+        if (!error) continue;
+        EXPECT_EQ(error->text(), "Error while parsing");
+        EXPECT_EQ(error->file(), shown(directory) + "/units.xml");
+    }
+}
+
+TEST(SettingsLoader, UnreadableFileFailsWithoutLine) {
+    TemporaryDirectory directory;
+    std::filesystem::create_symlink(directory.path() / "nowhere", directory.path() / "lost.xml");
+    EXPECT_EQ(loadFailure(directory.path()),
+              "Configuration error (" + shown(directory) + "/lost.xml): Error while parsing");
+}
+
+TEST(SettingsLoader, ErrorsInsideDefinitionsPassUnchanged) {
+    TemporaryDirectory directory;
+    directory.write("units.xml",
+                    "<Units><Quantity Name=\"Q\"><Unit Symbol=\"u\">1 # 2</Unit>"
+                    "</Quantity></Units>");
+    UnitRegistry registry(5489);
+    const auto tokenizer =
+        caughtError<TokenizerError>([&] { loadSettings(registry, directory.path()); });
+    if (tokenizer) {
+        EXPECT_EQ(tokenizer->message(), "Tokenizer error: Syntax error");
+    }
+
+    directory.write("units.xml",
+                    "<Functions><Function Name=\"f\" Parameters=\"x\">x + 1/0"
+                    "</Function></Functions>");
+    UnitRegistry second(5489);
+    const auto math = caughtError<MathError>([&] { loadSettings(second, directory.path()); });
+    if (math) {
+        EXPECT_EQ(math->message(), "Math error: Division by zero");
+    }
+}
+
+TEST(SettingsLoader, FirstFailureStopsLoadingAndKeepsWhatCameBefore) {
+    TemporaryDirectory directory;
+    directory.write("a.xml", kLength);
+    directory.write("b.xml",
+                    "<Units><Quantity Name=\"Length\">"
+                    "<Unit Symbol=\"km\">1000 m</Unit>"
+                    "<Unit>1</Unit>"
+                    "<Unit Symbol=\"cm\">0.01 m</Unit>"
+                    "</Quantity></Units>");
+    directory.write("c.xml",
+                    "<Units><Quantity Name=\"Mass\"><Unit Symbol=\"kg\">1</Unit>"
+                    "</Quantity></Units>");
+    UnitRegistry registry(5489);
+    EXPECT_THROW(loadSettings(registry, directory.path()), ConfigError);
+    EXPECT_NE(registry.findUnit("m"), nullptr);
+    EXPECT_NE(registry.findUnit("km"), nullptr);
+    EXPECT_EQ(registry.findUnit("cm"), nullptr);
+    EXPECT_EQ(registry.findUnit("kg"), nullptr);
+}
+
+TEST(SettingsLoader, FilesWithoutSettingsLoadNothing) {
+    const std::size_t builtins = UnitRegistry(5489).functions().size();
+    struct Row {
+        const char* what;
+        const char* content;
+    };
+    const Row rows[] = {
+        {"declaration only", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"},
+        {"other elements", "<Settings><Notes>text</Notes><Colours/></Settings>"},
+        {"unknown sections beside each other", "<Unit Symbol=\"m\">1</Unit><Quantity/>"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TemporaryDirectory directory;
+        directory.write("units.xml", row.content);
+        try {
+            const auto registry = load(directory.path());
+            EXPECT_TRUE(registry->units().empty());
+            EXPECT_EQ(registry->functions().size(), builtins);
+        } catch (const Error& error) {
+            ADD_FAILURE() << error.message();
+        }
+    }
+}
+
+TEST(SettingsLoader, MissingDirectoryLoadsOnlyBuiltins) {
+    TemporaryDirectory directory;
+    directory.write("plain-file", "<Units>");
+    const std::size_t builtins = UnitRegistry(5489).functions().size();
+    for (const std::filesystem::path& path :
+         {directory.path() / "missing", directory.path() / "plain-file", directory.path()}) {
+        SCOPED_TRACE(path.string());
+        const auto registry = load(path);
+        EXPECT_TRUE(registry->units().empty());
+        EXPECT_TRUE(registry->conversions().empty());
+        EXPECT_EQ(registry->functions().size(), builtins);
+        EXPECT_NE(registry->findFunction("sqrt"), nullptr);
+    }
+}
+
+TEST(SettingsLoader, EachDocumentLayoutLoads) {
+    constexpr const char* kUnits =
+        "<Units><Quantity Name=\"Length\"><Unit Symbol=\"m\">1</Unit></Quantity></Units>\n";
+    constexpr const char* kFunctions = "<Functions><Function Name=\"f\">2</Function></Functions>\n";
+    constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    struct Row {
+        const char* what;
+        std::string content;
+        bool units;
+        bool functions;
+    };
+    const Row rows[] = {
+        {"declaration and sections", std::string(kDeclaration) + kUnits + kFunctions, true, true},
+        {"one wrapper", std::string("<Settings>") + kUnits + kFunctions + "</Settings>", true,
+         true},
+        {"several sections", std::string(kUnits) + kFunctions, true, true},
+        {"declaration and one wrapper",
+         std::string(kDeclaration) + "<Settings>" + kUnits + kFunctions + "</Settings>", true,
+         true},
+        {"comment beside one wrapper",
+         std::string("<!-- settings -->\n<Settings>") + kUnits + kFunctions + "</Settings>", true,
+         true},
+        {"only a units section", kUnits, true, false},
+        {"only a functions section", kFunctions, false, true},
+        // Sections are looked for at most one element below the document.
+        {"two wrappers",
+         std::string("<A><B>") + kUnits + "</B></A>" + "<C><D>" + kFunctions + "</D></C>", false,
+         false},
+        {"wrapper in a wrapper", std::string("<A><B><C>") + kUnits + kFunctions + "</C></B></A>",
+         false, false},
+        {"declaration and wrapper in a wrapper",
+         std::string(kDeclaration) + "<A><B>" + kUnits + kFunctions + "</B></A>", false, false},
+        {"section beside a wrapper", std::string(kUnits) + "<Extra>" + kFunctions + "</Extra>",
+         true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TemporaryDirectory directory;
+        directory.write("settings.xml", row.content);
+        try {
+            const auto registry = load(directory.path());
+            EXPECT_EQ(registry->findUnit("m") != nullptr, row.units);
+            EXPECT_EQ(registry->findFunction("f") != nullptr, row.functions);
+        } catch (const Error& error) {
+            ADD_FAILURE() << error.message();
+        }
+    }
+}
+
+TEST(SettingsLoader, ElementAndAttributeNamesIgnoreCase) {
+    TemporaryDirectory directory;
+    directory.write("units.xml",
+                    "<settings>\n"
+                    "<UNITS><quantity NAME=\"Length\">"
+                    "<UNIT symbol=\"m\" name=\"metre\" DESCRIPTION=\"The metre\">1</UNIT>"
+                    "<unit SyMbOl=\"km\">1000 m</unit>"
+                    "</quantity><QUANTITY name=\"Area\"><Unit Symbol=\"m2\">1</Unit></QUANTITY>"
+                    "</UNITS>\n"
+                    "<conversions><CONVERSION formula=\"Length * Length\" RESULT=\"Area\"/>"
+                    "</conversions>\n"
+                    "<FUNCTIONS><function name=\"f\" PARAMETERS=\"x\" description=\"Twice\">x * 2"
+                    "</function></FUNCTIONS>\n"
+                    "</settings>\n");
+    const auto registry = load(directory.path());
+    ASSERT_NE(registry->findUnit("m"), nullptr);
+    EXPECT_EQ(registry->findUnit("m")->name, "metre");
+    EXPECT_EQ(registry->findUnit("m")->description, "The metre");
+    ASSERT_NE(registry->findUnit("km"), nullptr);
+    EXPECT_EQ(registry->findUnit("km")->scale, 1000);
+    EXPECT_EQ(registry->conversions().size(), 1U);
+    const Function* function = registry->findFunction("f");
+    ASSERT_NE(function, nullptr);
+    EXPECT_EQ(function->argumentCount, 1);
+    EXPECT_EQ(function->description, "Twice");
+}
+
+TEST(SettingsLoader, AttributesAndTextsReachTheRegistry) {
+    TemporaryDirectory directory;
+    directory.write("units.xml",
+                    "<Settings>\n"
+                    "<Units><Quantity Name=\"Length\">\n"
+                    "  <Unit Symbol=\"m\" Name=\"metre\">\n    1\n  </Unit>\n"
+                    "  <Unit Symbol=\"km\" Name=\"\">1000 <!-- exact --> m</Unit>\n"
+                    "  <Unit Symbol=\"ft\">0.3048 m</Unit>\n"
+                    "</Quantity></Units>\n"
+                    "<Functions>\n"
+                    "  <Function Name=\"\">42</Function>\n"
+                    "  <Function Name=\"lt\" Parameters=\"a b\">a &lt; b</Function>\n"
+                    "</Functions>\n"
+                    "</Settings>\n");
+    const auto registry = load(directory.path());
+    ASSERT_EQ(registry->units().size(), 3U);
+    EXPECT_EQ(registry->findUnit("m")->name, "metre");
+    EXPECT_EQ(registry->findUnit("km")->scale, 1000);  // the comment goes: "1000m"
+    EXPECT_EQ(registry->findUnit("ft")->name, "");
+    EXPECT_EQ(registry->findUnit("ft")->description, "");
+    // An empty function name is accepted and entered under the empty name.
+    ASSERT_NE(registry->findFunction(""), nullptr);
+    EXPECT_EQ(registry->findFunction("")->argumentCount, 0);
+    ASSERT_NE(registry->findFunction("lt"), nullptr);
+    EXPECT_EQ(registry->findFunction("lt")->parameters, "a b");
+}
+
+TEST(SettingsLoader, FilesLoadInNameOrderWithCaseFolded) {
+    TemporaryDirectory directory;
+    directory.write("a.xml", kLength);
+    directory.write("B.xml",
+                    "<Units><Quantity Name=\"Length\"><Unit Symbol=\"km\">1000 m</Unit>"
+                    "</Quantity></Units>");
+    directory.write("c.XML",
+                    "<Units><Quantity Name=\"Length\"><Unit Symbol=\"Mm\">1000 km</Unit>"
+                    "</Quantity></Units>");
+    const auto registry = load(directory.path());
+    ASSERT_NE(registry->findUnit("Mm"), nullptr);
+    EXPECT_EQ(registry->findUnit("Mm")->scale, 1000000);
+    EXPECT_EQ(registry->findUnit("Mm")->referenceUnit, registry->findUnit("m"));
+}
+
+TEST(SettingsLoader, LaterFileCannotServeAnEarlierOne) {
+    struct Row {
+        const char* what;
+        const char* earlier;  // a.xml
+        const char* text;
+    };
+    const Row rows[] = {
+        {"unit",
+         "<Units><Quantity Name=\"Length\"><Unit Symbol=\"km\">1000 m</Unit></Quantity></Units>",
+         "Error while parsing unit 'km': Parse error: Expected END near 'm'"},
+        {"rule",
+         "<Conversions><Conversion Formula=\"Length * Length\" Result=\"Length\"/>"
+         "</Conversions>",
+         "Unknown result type 'Length'"},
+        {"function", "<Functions><Function Name=\"f\">g 1</Function></Functions>",
+         "Error while parsing function 'f': Parse error: Expected EXPRESSION or CONSTANT near "
+         "'g 1'"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TemporaryDirectory directory;
+        directory.write("a.xml", row.earlier);
+        directory.write("B.xml", std::string("<Settings>") + kLength +
+                                     "<Functions><Function Name=\"g\" Parameters=\"x\">x"
+                                     "</Function></Functions></Settings>");
+        EXPECT_EQ(loadFailure(directory.path()),
+                  "Configuration error (" + shown(directory) + "/a.xml): " + row.text);
+    }
+}
+
+TEST(SettingsLoader, ScansOnlyXmlNamedEntries) {
+    TemporaryDirectory directory;
+    const auto unitFile = [](const char* symbol) {
+        return std::string("<Units><Quantity Name=\"Q\"><Unit Symbol=\"") + symbol +
+               "\">1</Unit></Quantity></Units>";
+    };
+    directory.write("top.xml", unitFile("top"));
+    directory.write("UPPER.XML", unitFile("upper"));
+    directory.write(".dotfile.xml", unitFile("dotfile"));
+    directory.write("extra.xml/inner.xml", unitFile("inner"));
+    directory.write("extra.xml/deeper.xml/deepest.xml", unitFile("deepest"));
+    directory.write("extra.xml/plain/skipped.xml", unitFile("skipped1"));
+    directory.write("extra/skipped.xml", unitFile("skipped2"));
+    directory.write(".hidden.xml/skipped.xml", unitFile("skipped3"));
+    // Not settings files: their broken content is never read.
+    directory.write("notes.txt", "<broken");
+    directory.write("units.xml.bak", "<broken");
+    directory.write("xml", "<broken");
+    const auto registry = load(directory.path());
+    std::vector<std::string> symbols;
+    for (const auto& [symbol, unit] : registry->units())
+        symbols.push_back(symbol);
+    EXPECT_EQ(symbols, (std::vector<std::string>{"deepest", "dotfile", "inner", "top", "upper"}));
+}
+
+TEST(SettingsLoader, PathsInMessagesUseSlashes) {
+    TemporaryDirectory directory;
+    directory.write("extra.xml/bad.xml", "<Units><Quantity/></Units>");
+    const std::string expected = "Configuration error (" + shown(directory) +
+                                 "/extra.xml/bad.xml): Illegal or missing quantity name";
+    EXPECT_EQ(loadFailure(directory.path()), expected);
+    EXPECT_EQ(loadFailure(directory.path() / ""), expected);  // a trailing separator
+}
+
+TEST(SettingsLoader, SmallCompleteFileWorksThroughTheCalculator) {
+    TemporaryDirectory directory;
+    directory.write("units.xml",
+                    "<Quantrel>\n"
+                    "  <Units>\n"
+                    "    <Quantity Name=\"Length\">\n"
+                    "      <Unit Symbol=\"m\">1</Unit>\n"
+                    "      <Unit Symbol=\"km\">1000 m</Unit>\n"
+                    "    </Quantity>\n"
+                    "    <Quantity Name=\"Area\">\n"
+                    "      <Unit Symbol=\"m2\">1</Unit>\n"
+                    "    </Quantity>\n"
+                    "  </Units>\n"
+                    "  <Conversions>\n"
+                    "    <Conversion Formula=\"Length * Length\" Result=\"Area\"/>\n"
+                    "  </Conversions>\n"
+                    "  <Functions>\n"
+                    "    <Function Name=\"sq\" Parameters=\"x\">x * x</Function>\n"
+                    "  </Functions>\n"
+                    "</Quantrel>\n");
+    Calculator calculator(directory.path(), 5489);
+    test::expectResult(calculator, "2 km * 3 km", "6e+06 m2");
+    test::expectResult(calculator, "sq 3", "9");
+    test::expectResult(calculator, "1500 m", "1.5 km");
+}
+
+/// `text` (UTF-8) as UTF-16, little- or big-endian.
+std::string utf16(std::string_view text, bool bigEndian) {
+    std::string out;
+    const auto put = [&](unsigned unit) {
+        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>(unit >> 8);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const int length = byte < 0x80 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+        unsigned code = length == 1 ? byte : byte & (0x3F >> (length - 1));
+        for (int k = 1; k < length; ++k)
+            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        i += static_cast<std::size_t>(length);
+        if (code >= 0x10000) {
+            put(0xD800 + ((code - 0x10000) >> 10));
+            put(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            put(code);
+        }
+    }
+    return out;
+}
+
+TEST(SettingsLoader, EncodedFilesLoadLikeTheirUtf8Twin) {
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n"
+        "<Units><Quantity Name=\"Length\">\n"
+        "  <Unit Symbol=\"m\" Name=\"m\xC3\xA8tre\">1</Unit>\n"
+        "  <Unit Symbol=\"\xC2\xB5m\" Description=\"\xF0\x9D\x94\xAA\">0.000001 m</Unit>\n"
+        "  <Unit Symbol=\"\xE2\x84\xA6x\">2 \xC2\xB5m</Unit>\n"
+        "</Quantity></Units>\n";
+    struct Row {
+        const char* what;
+        std::string content;
+    };
+    const Row rows[] = {
+        {"UTF-8", text},
+        {"UTF-8 with byte-order mark", "\xEF\xBB\xBF" + text},
+        {"UTF-16 LE with byte-order mark", "\xFF\xFE" + utf16(text, false)},
+        {"UTF-16 BE with byte-order mark", "\xFE\xFF" + utf16(text, true)},
+        {"UTF-16 LE without byte-order mark", utf16(text, false)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TemporaryDirectory directory;
+        directory.write("units.xml", row.content);
+        try {
+            const auto registry = load(directory.path());
+            ASSERT_EQ(registry->units().size(), 3U);
+            EXPECT_EQ(registry->findUnit("m")->name, "m\xC3\xA8tre");
+            const Unit* micro = registry->findUnit("\xC2\xB5m");
+            ASSERT_NE(micro, nullptr);
+            EXPECT_EQ(micro->description, "\xF0\x9D\x94\xAA");
+            const Unit* omega = registry->findUnit("\xE2\x84\xA6x");
+            ASSERT_NE(omega, nullptr);
+            EXPECT_NEAR(static_cast<double>(omega->scale), 2e-6, 1e-18);
+        } catch (const Error& error) {
+            ADD_FAILURE() << error.message();
+        }
+    }
+}
+
+TEST(SettingsLoader, FailedCalculatorConstructionReleasesEverything) {
+    // Units, a rule and functions are entered before the failure; the sanitizer's leak check
+    // sees whether the half-filled registry is released.
+    const std::string start = std::string("<Settings>") + kLength +
+                              "<Conversions><Conversion Formula=\"Length * Length\" "
+                              "Result=\"Length\"/></Conversions>"
+                              "<Functions><Function Name=\"sq\" Parameters=\"x\">x * x</Function>"
+                              "<Function Name=\"r\">rnd * sq 2</Function>";
+    struct Row {
+        const char* what;
+        const char* rest;
+        const char* category;
+    };
+    const Row rows[] = {
+        {"configuration error", "<Function Name=\"sq\">1</Function>", "Config"},
+        {"parse error in a body", "<Function Name=\"g\">sq</Function>", "Config"},
+        {"math error in a body", "<Function Name=\"g\" Parameters=\"x\">x + 1 / 0</Function>",
+         "Math"},
+        {"tokenizer error in a body", "<Function Name=\"g\">1 ; 2</Function>", "Tokenizer"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TemporaryDirectory directory;
+        directory.write("units.xml", start + row.rest + "</Functions></Settings>");
+        try {
+            Calculator calculator(directory.path(), 5489);
+            ADD_FAILURE() << "the calculator was built";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.category(), row.category);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quantrel

@@ -1,0 +1,253 @@
+// Entering units from their definition texts: scale and offset, errors, and the quantity lists.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/calculator.h"
+#include "core/error.h"
+#include "support/test_support.h"
+#include "units/caught_error.h"
+#include "units/unit_registry.h"
+
+namespace quantrel {
+namespace {
+
+using test::caughtError;
+
+/// A registry holding only the metre (Length) and the kelvin (Temperature).
+std::unique_ptr<UnitRegistry> baseRegistry() {
+    auto registry = std::make_unique<UnitRegistry>(5489);
+    registry->defineUnit("Length", "m", std::string("metre"), "", std::string("1"));
+    registry->defineUnit("Temperature", "K", std::string("kelvin"), "", std::string("1"));
+    return registry;
+}
+
+/// Definition literals are read as doubles, then computed with in long double.
+long double literal(double value) {
+    return static_cast<long double>(value);
+}
+
+void expectClose(long double actual, long double expected) {
+    EXPECT_NEAR(static_cast<double>(actual), static_cast<double>(expected),
+                1e-12 * std::fabs(static_cast<double>(expected)) + 1e-15);
+}
+
+TEST(UnitDefinition, DerivesScaleAndOffset) {
+    // degF's line through (0, 255.372) and (100, 310.928).
+    const long double degFScale = 1 / (100 / (literal(310.928) - literal(255.372)));
+    struct Row {
+        const char* definition;
+        long double scale;
+        long double offset;
+    };
+    const Row rows[] = {
+        {"1000 m", 1000, 0},
+        {"2 * 3 + 1", 7, 0},
+        {"1000 / 3600", literal(1000.0) / 3600, 0},
+        {"0 u = 273.15 K", 1, -literal(273.15)},
+        {"5 = 10", 1, -10},  // one pair fixes only the offset; the left value has no effect
+        {"0 u = 273.15 K these words are ignored", 1, -literal(273.15)},
+        {"0 u = 255.372 K, 100 u = 310.928 K", degFScale, degFScale * 0 - literal(255.372)},
+        // A comma right after a digit is a decimal comma: one pair, the rest ignored.
+        {"0 = 273.15, 100 = 373.15", 1, -literal(273.15)},
+        {"0 = 1, 0 = 2", 1, -1},
+        // A unit symbol or a space before the comma makes it a separator: two pairs.
+        {"0 = 273.15 K, 100 = 473.15 K", 2, -literal(273.15)},
+        {"0 = 273.15 , 100 = 473.15", 2, -literal(273.15)},
+        {"(1) = (2 + 1), (3) u = (9)", 1 / (literal(2) / 6), 3 - 3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.definition);
+        const auto registry = baseRegistry();
+        try {
+            const Unit& unit =
+                registry->defineUnit("Test", "u", std::nullopt, "", std::string(row.definition));
+            expectClose(unit.scale, row.scale);
+            expectClose(unit.offset, row.offset);
+            EXPECT_EQ(registry->findUnit("u"), &unit);
+        } catch (const Error& error) {
+            ADD_FAILURE() << error.message(row.definition);
+        }
+    }
+}
+
+TEST(UnitDefinition, DegeneratePairsGiveInfiniteOrZeroScaleWithoutError) {
+    const auto registry = baseRegistry();
+    const Unit& sameLeft =
+        registry->defineUnit("Test", "a", std::nullopt, "", std::string("0 = 1 , 0 = 2"));
+    EXPECT_TRUE(std::isinf(sameLeft.scale));
+    const Unit& sameRight =
+        registry->defineUnit("Test", "b", std::nullopt, "", std::string("0 = 1 , 100 = 1"));
+    EXPECT_EQ(sameRight.scale, 0);
+    EXPECT_EQ(sameRight.offset, -1);
+}
+
+TEST(UnitDefinition, FailuresNameTheUnitAndQuoteTheDefinition) {
+    struct Row {
+        const char* definition;
+        const char* text;
+    };
+    const Row rows[] = {
+        // Only one unknown name is skipped after the left value.
+        {"0 x y = 1",
+         "Error while parsing unit 'u': Parse error: Invalid unit scale format near "
+         "'y = 1'"},
+        // The comma limits the first pair: the parser sees it as the end.
+        {"1 , 2 = 3",
+         "Error while parsing unit 'u': Parse error: Invalid unit scale format near "
+         "', 2 = 3'"},
+        {"0 = 1 , 100",
+         "Error while parsing unit 'u': Parse error: Invalid unit scale format near "
+         "''"},
+        {"1000 q", "Error while parsing unit 'u': Parse error: Expected END near 'q'"},
+        // The unit being defined is not known in its own definition.
+        {"2 u", "Error while parsing unit 'u': Parse error: Expected END near 'u'"},
+        {"", "Error while parsing unit 'u': Parse error: Expected EXPRESSION near ''"},
+        {"2 *",
+         "Error while parsing unit 'u': Parse error: Expected EXPRESSION or CONSTANT near "
+         "''"},
+        {"= 5",
+         "Error while parsing unit 'u': Parse error: Expected EXPRESSION or CONSTANT near "
+         "'= 5'"},
+        {"0 u =",
+         "Error while parsing unit 'u': Parse error: Expected EXPRESSION or CONSTANT "
+         "near ''"},
+        {"1e5000",
+         "Error while parsing unit 'u': Parse error: Floating point overflow (1e5000) "
+         "near '1e5000'"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.definition);
+        const auto registry = baseRegistry();
+        const auto error = caughtError<ConfigError>([&] {
+            registry->defineUnit("Test", "u", std::nullopt, "", std::string(row.definition));
+        });
+        if (!error) continue;
+        EXPECT_EQ(error->text(), row.text);
+        EXPECT_EQ(error->file(), "");
+        EXPECT_EQ(error->line(), 0);
+        EXPECT_EQ(registry->findUnit("u"), nullptr);
+        EXPECT_EQ(registry->findQuantity("Test"), nullptr);
+        EXPECT_EQ(registry->units().size(), 2U);
+    }
+}
+
+TEST(UnitDefinition, TokenizerAndMathErrorsPassUnchanged) {
+    const auto registry = baseRegistry();
+    const auto tokenizer = caughtError<TokenizerError>(
+        [&] { registry->defineUnit("Test", "u", std::nullopt, "", std::string("1 # 2")); });
+    if (tokenizer) {
+        EXPECT_EQ(tokenizer->text(), "Syntax error");
+        EXPECT_EQ(tokenizer->position(), 2);
+    }
+    for (const char* definition : {"1 / 0", "0 = (1 / 0)", "(1 / 0) = 0", "0 = 1 , 100 = (1/0)"}) {
+        SCOPED_TRACE(definition);
+        const auto math = caughtError<MathError>(
+            [&] { registry->defineUnit("Test", "u", std::nullopt, "", std::string(definition)); });
+        if (math) {
+            EXPECT_EQ(math->text(), "Division by zero");
+        }
+    }
+    EXPECT_EQ(registry->findUnit("u"), nullptr);
+    EXPECT_EQ(registry->findQuantity("Test"), nullptr);
+}
+
+TEST(UnitDefinition, RepeatedSymbolOrMissingTextFails) {
+    const auto registry = baseRegistry();
+    struct Row {
+        const char* symbol;
+        std::optional<std::string> definition;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"m", std::string("1000"), "Unit 'm' already defined"},
+        {"m", std::nullopt, "Unit 'm' already defined"},  // the repeat is found first
+        {"K", std::string("1"), "Unit 'K' already defined"},
+        {"v", std::nullopt, "Missing unit definition"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.symbol);
+        const auto error = caughtError<ConfigError>(
+            [&] { registry->defineUnit("Other", row.symbol, std::nullopt, "", row.definition); });
+        if (error) {
+            EXPECT_EQ(error->text(), row.text);
+        }
+    }
+    EXPECT_EQ(registry->findUnit("m")->scale, 1);
+    EXPECT_EQ(registry->findUnit("m")->quantity, "Length");
+    EXPECT_EQ(registry->findQuantity("Other"), nullptr);
+    EXPECT_EQ(registry->units().size(), 2U);
+}
+
+TEST(UnitDefinition, FirstUnitOfAQuantityIsTheReferenceOfAll) {
+    UnitRegistry registry(5489);
+    // The reference is the first unit, whatever its scale.
+    const Unit& km = registry.defineUnit("Length", "km", std::nullopt, "", std::string("1000"));
+    const Unit& kg = registry.defineUnit("Mass", "kg", std::nullopt, "", std::string("1"));
+    const Unit& m = registry.defineUnit("Length", "m", std::nullopt, "", std::string("1"));
+    const Unit& ft = registry.defineUnit("length", "ft", std::nullopt, "", std::string("0.3048"));
+    const Unit& mm = registry.defineUnit("Length", "mm", std::nullopt, "", std::string("0.001"));
+
+    EXPECT_EQ(km.referenceUnit, &km);
+    EXPECT_EQ(m.referenceUnit, &km);
+    EXPECT_EQ(mm.referenceUnit, &km);
+    EXPECT_EQ(kg.referenceUnit, &kg);
+    // Quantity names are case-sensitive: "length" is a quantity of its own.
+    EXPECT_EQ(ft.referenceUnit, &ft);
+    ASSERT_NE(registry.findQuantity("Length"), nullptr);
+    EXPECT_EQ(*registry.findQuantity("Length"), (QuantityUnits{&km, &m, &mm}));
+    ASSERT_NE(registry.findQuantity("length"), nullptr);
+    EXPECT_EQ(*registry.findQuantity("length"), (QuantityUnits{&ft}));
+}
+
+TEST(UnitDefinition, SymbolsAreCaseSensitive) {
+    UnitRegistry registry(5489);
+    registry.defineUnit("Length", "m", std::nullopt, "", std::string("1"));
+    registry.defineUnit("Prefix", "M", std::nullopt, "", std::string("1"));
+    ASSERT_NE(registry.findUnit("M"), nullptr);
+    EXPECT_EQ(registry.findUnit("M")->quantity, "Prefix");
+    EXPECT_EQ(registry.findUnit("m")->quantity, "Length");
+    EXPECT_EQ(registry.findUnit("KM"), nullptr);
+}
+
+TEST(UnitDefinition, NameAndDescriptionAreKeptAsGiven) {
+    UnitRegistry registry(5489);
+    const Unit& m =
+        registry.defineUnit("Length", "m", std::string("metre"), "The metre", std::string("1"));
+    const Unit& km = registry.defineUnit("Length", "km", std::nullopt, "", std::string("1000 m"));
+    const Unit& cm =
+        registry.defineUnit("Length", "cm", std::string(""), "", std::string("0.01 m"));
+    EXPECT_EQ(m.name, "metre");
+    EXPECT_EQ(m.description, "The metre");
+    EXPECT_EQ(km.name, "");
+    EXPECT_EQ(cm.name, "");
+    EXPECT_EQ(km.symbol, "km");
+}
+
+TEST(UnitDefinition, DefinedUnitsConvertThroughTheirLines) {
+    auto registry = baseRegistry();
+    registry->defineUnit("Length", "km", std::nullopt, "", std::string("1000 m"));
+    registry->defineUnit("Temperature", "degC", std::nullopt, "", std::string("0 degC = 273.15 K"));
+    registry->defineUnit("Temperature", "degF", std::nullopt, "",
+                         std::string("32 degF = 273.15 K, 212 degF = 373.15 K"));
+    Calculator calculator(std::move(registry));
+    struct Row {
+        const char* input;
+        const char* result;
+    };
+    const Row rows[] = {
+        {"2 km in m", "2000 m"},
+        {"0 degC in K", "273.15 K"},
+        {"212 degF in degC", "100 degC"},
+        {"-40 degC in degF", "-40 degF"},
+    };
+    for (const Row& row : rows)
+        test::expectResult(calculator, row.input, row.result);
+}
+
+}  // namespace
+}  // namespace quantrel
