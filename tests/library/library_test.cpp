@@ -1,0 +1,566 @@
+// The default unit library in settings/: what users see for everyday inputs, every unit's factor
+// against published values, the rules' quantity names, and docs/units.md.
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <tuple>
+
+#include "core/calculator.h"
+#include "support/test_support.h"
+#include "syntax/token.h"
+#include "units/unit_registry.h"
+
+namespace quantrel {
+namespace {
+
+const char* const kSettingsDirectory = QUANTREL_SOURCE_DIR "/settings";
+const char* const kUnitsDocument = QUANTREL_SOURCE_DIR "/docs/units.md";
+
+Calculator libraryCalculator() {
+    return Calculator(kSettingsDirectory, 5489u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// What a user sees
+
+struct DisplayRow {
+    const char* input;
+    const char* expected;
+};
+
+TEST(LibraryDisplay, ShowsEverydayResultsInNaturalUnits) {
+    const DisplayRow rows[] = {
+        // Length
+        {"1500 m", "1.5 km"},
+        {"2 km + 300 m", "2.3 km"},
+        {"0.25 m", "25 cm"},
+        {"12 in", "1 ft"},
+        {"3 in + 1 ft", "15 in"},
+        {"1 mi in km", "1.60934 km"},
+        {"5 cm in inch", "1.9685 inch"},
+        {"2 * pi * 6371 km", "40030.2 km"},
+        {"5 µm", "5 um"},
+        {"1 pc in ly", "3.26156 ly"},
+        // Mass
+        {"250 g", "250 g"},
+        {"16 oz", "1 lb"},
+        {"1 lb in g", "453.592 g"},
+        {"1 st in kg", "6.35029 kg"},
+        // Time
+        {"5400 s", "90 min"},
+        {"150 min", "2.5 h"},
+        {"0.25 s", "250 ms"},
+        {"1 yr in d", "365.25 d"},
+        // Temperature: offsets, and degC before degF when both are equally short
+        {"100 degC in degF", "212 degF"},
+        {"-40 degC in degF", "-40 degF"},
+        {"98.6 degF in degC", "37 degC"},
+        {"0 degC", "0 degC"},
+        {"373.15 K", "100 degC"},
+        {"0 K in degF", "-459.67 degF"},
+        {"20 °C in °F", "68 °F"},
+        // Area and volume, from products and powers
+        {"2 km * 3 km", "6 km2"},
+        {"(3 m) ^ 2", "9 m2"},
+        {"(2 m) ^ 3", "8 m3"},
+        {"10000 m2", "1 ha"},
+        {"1 mi2 in acre", "640 acre"},
+        {"1 m3 / 2 m2", "50 cm"},
+        {"500 ml", "0.5 l"},
+        {"3 tsp", "1 tbsp"},
+        {"1 gal in l", "3.78541 l"},
+        // Motion
+        {"60 mph in kmh", "96.5606 kmh"},
+        {"5 km / h in mps", "1.38889 mps"},
+        {"42 km / 4 h", "10.5 kmh"},
+        {"20 mps / 4 s", "5 mps2"},
+        {"c", "299792 kmps"},
+        // Reciprocals
+        {"1 / (2 s)", "0.5 Hz"},
+        {"1 / (1 ms)", "1 kHz"},
+        {"1 / (2 Hz)", "0.5 s"},
+        {"3e8 mps / (100 MHz)", "3 m"},
+        // Force, pressure, energy, power
+        {"10 N * 2 m", "20 J"},
+        {"101325 Pa", "1 atm"},
+        {"1 bar in psi", "14.5038 psi"},
+        {"1 kWh in J", "3.6e+06 J"},
+        {"1 kW * 2 h", "2 kWh"},
+        {"0.5 * 2 kg * (3 mps) ^ 2", "9 J"},
+        {"1 kg * c ^ 2", "8.98755e+16 J"},
+        {"planck * 1 GHz in eV", "4.13567e-06 eV"},
+        {"1 hp in W", "745.7 W"},
+        // Electricity
+        {"230 V * 10 A", "2.3 kW"},
+        {"100 W / 230 V", "434.783 mA"},
+        {"5 V / 1 kohm", "5 mA"},
+        {"1 uF * 9 V", "9 uC"},
+        {"100 uF * 1 kohm", "0.1 s"},
+        {"1 / (100 ohm)", "10 mS"},
+        {"1 kΩ", "1 kohm"},
+        // Matter and data
+        {"1 kg / 1 l", "1 gpcm3"},
+        {"18 g / (18 gpmol)", "1 mol"},
+        {"1 mol / 1 l", "1 molpl"},
+        {"1024 B", "1 KiB"},
+        {"8 bit", "1 B"},
+        {"5 mmol / 1 l", "5 mmolpl"},
+        {"100 Mbps * 1 h", "45 GB"},
+        // Angles and plain numbers
+        {"sin(30 deg)", "0.5"},
+        {"sin 90°", "1"},
+        {"(asin 0.5) rad in deg", "30 deg"},
+        {"1 turn in deg", "360 deg"},
+        {"1 km / 1 m", "1000"},
+        {"hypot 3 4", "5"},
+        {"ln e", "1"},
+        {"fact 5", "120"},
+    };
+    Calculator calculator = libraryCalculator();
+    for (const DisplayRow& row : rows) {
+        SCOPED_TRACE(row.input);
+        test::expectResult(calculator, row.input, row.expected);
+    }
+}
+
+TEST(LibraryDisplay, RefusesWhatPhysicsDoesNotDefine) {
+    const DisplayRow rows[] = {
+        {"1 m + 1 kg", "No conversion found for Length and Mass"},
+        {"(2 s) ^ 2", "No conversion found for Time and Time"},
+        {"2 kg in m", "Can't convert from Mass to Length"},
+        {"5 in kg", "Can't convert to Mass"},
+        {"9 V / 1 uF", "No conversion found for Voltage and Capacitance"},
+    };
+    Calculator calculator = libraryCalculator();
+    for (const DisplayRow& row : rows) {
+        SCOPED_TRACE(row.input);
+        test::expectError(calculator, row.input, "Math", row.expected);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Accuracy: every unit against a value from the published definitions
+
+constexpr long double kPi = 3.141592653589793238462643383279502884L;
+
+struct Reference {
+    const char* symbol;
+    const char* quantity;
+    long double factor;  // one unit in the reference unit of its quantity
+    long double zero;    // the unit's zero in the reference unit (offsets); 0 for most
+};
+
+// Exact values: the SI defining constants (2019), the international yard and pound (1959), and
+// the exact factors published for the customary units that are defined through them.
+const Reference kReferences[] = {
+    {"m", "Length", 1, 0},
+    {"km", "Length", 1e3L, 0},
+    {"cm", "Length", 1e-2L, 0},
+    {"mm", "Length", 1e-3L, 0},
+    {"um", "Length", 1e-6L, 0},
+    {"µm", "Length", 1e-6L, 0},
+    {"nm", "Length", 1e-9L, 0},
+    {"in", "Length", 0.0254L, 0},
+    {"inch", "Length", 0.0254L, 0},
+    {"ft", "Length", 0.3048L, 0},
+    {"yd", "Length", 0.9144L, 0},
+    {"mi", "Length", 1609.344L, 0},
+    {"nmi", "Length", 1852, 0},
+    {"au", "Length", 149597870700.0L, 0},
+    {"ly", "Length", 9460730472580800.0L, 0},
+    {"pc", "Length", 3.0856775814913673e16L, 0},
+
+    {"kg", "Mass", 1, 0},
+    {"g", "Mass", 1e-3L, 0},
+    {"mg", "Mass", 1e-6L, 0},
+    {"t", "Mass", 1e3L, 0},
+    {"lb", "Mass", 0.45359237L, 0},
+    {"oz", "Mass", 0.028349523125L, 0},
+    {"st", "Mass", 6.35029318L, 0},
+
+    {"s", "Time", 1, 0},
+    {"h", "Time", 3600, 0},
+    {"min", "Time", 60, 0},
+    {"d", "Time", 86400, 0},
+    {"wk", "Time", 604800, 0},
+    {"yr", "Time", 31557600, 0},
+    {"ms", "Time", 1e-3L, 0},
+    {"us", "Time", 1e-6L, 0},
+    {"µs", "Time", 1e-6L, 0},
+    {"ns", "Time", 1e-9L, 0},
+
+    {"K", "Temperature", 1, 0},
+    {"degC", "Temperature", 1, 273.15L},
+    {"°C", "Temperature", 1, 273.15L},
+    {"degF", "Temperature", 5.0L / 9, 459.67L * 5 / 9},
+    {"°F", "Temperature", 5.0L / 9, 459.67L * 5 / 9},
+    {"R", "Temperature", 5.0L / 9, 0},
+
+    {"mol", "Amount", 1, 0},
+    {"mmol", "Amount", 1e-3L, 0},
+    {"kmol", "Amount", 1e3L, 0},
+
+    {"A", "Current", 1, 0},
+    {"mA", "Current", 1e-3L, 0},
+    {"kA", "Current", 1e3L, 0},
+
+    {"cd", "LuminousIntensity", 1, 0},
+
+    {"rad", "Angle", 1, 0},
+    {"deg", "Angle", kPi / 180, 0},
+    {"°", "Angle", kPi / 180, 0},
+    {"turn", "Angle", 2 * kPi, 0},
+    {"grad", "Angle", kPi / 200, 0},
+    {"arcmin", "Angle", kPi / 10800, 0},
+    {"arcsec", "Angle", kPi / 648000, 0},
+    {"mrad", "Angle", 1e-3L, 0},
+
+    {"m2", "Area", 1, 0},
+    {"m²", "Area", 1, 0},
+    {"km2", "Area", 1e6L, 0},
+    {"km²", "Area", 1e6L, 0},
+    {"ha", "Area", 1e4L, 0},
+    {"cm2", "Area", 1e-4L, 0},
+    {"cm²", "Area", 1e-4L, 0},
+    {"mm2", "Area", 1e-6L, 0},
+    {"mm²", "Area", 1e-6L, 0},
+    {"in2", "Area", 6.4516e-4L, 0},
+    {"ft2", "Area", 0.09290304L, 0},
+    {"yd2", "Area", 0.83612736L, 0},
+    {"acre", "Area", 4046.8564224L, 0},
+    {"mi2", "Area", 2589988.110336L, 0},
+
+    {"m3", "Volume", 1, 0},
+    {"m³", "Volume", 1, 0},
+    {"l", "Volume", 1e-3L, 0},
+    {"L", "Volume", 1e-3L, 0},
+    {"ml", "Volume", 1e-6L, 0},
+    {"mL", "Volume", 1e-6L, 0},
+    {"cm3", "Volume", 1e-6L, 0},
+    {"cm³", "Volume", 1e-6L, 0},
+    {"gal", "Volume", 3.785411784e-3L, 0},
+    {"qt", "Volume", 9.46352946e-4L, 0},
+    {"pt", "Volume", 4.73176473e-4L, 0},
+    {"cup", "Volume", 2.365882365e-4L, 0},
+    {"floz", "Volume", 2.95735295625e-5L, 0},
+    {"tbsp", "Volume", 1.478676478125e-5L, 0},
+    {"tsp", "Volume", 4.92892159375e-6L, 0},
+    {"impgal", "Volume", 4.54609e-3L, 0},
+    {"imppt", "Volume", 5.6826125e-4L, 0},
+    {"bbl", "Volume", 0.158987294928L, 0},
+    {"ft3", "Volume", 0.028316846592L, 0},
+    {"in3", "Volume", 1.6387064e-5L, 0},
+
+    {"mps", "Velocity", 1, 0},
+    {"kmh", "Velocity", 1 / 3.6L, 0},
+    {"mph", "Velocity", 0.44704L, 0},
+    {"kn", "Velocity", 1852 / 3600.0L, 0},
+    {"kmps", "Velocity", 1e3L, 0},
+    {"fps", "Velocity", 0.3048L, 0},
+
+    {"mps2", "Acceleration", 1, 0},
+
+    {"Hz", "Frequency", 1, 0},
+    {"kHz", "Frequency", 1e3L, 0},
+    {"MHz", "Frequency", 1e6L, 0},
+    {"GHz", "Frequency", 1e9L, 0},
+
+    {"N", "Force", 1, 0},
+    {"kN", "Force", 1e3L, 0},
+    {"MN", "Force", 1e6L, 0},
+    {"lbf", "Force", 4.4482216152605L, 0},
+    {"kgf", "Force", 9.80665L, 0},
+
+    {"Ns", "Momentum", 1, 0},
+
+    {"Pa", "Pressure", 1, 0},
+    {"kPa", "Pressure", 1e3L, 0},
+    {"hPa", "Pressure", 100, 0},
+    {"MPa", "Pressure", 1e6L, 0},
+    {"GPa", "Pressure", 1e9L, 0},
+    {"bar", "Pressure", 1e5L, 0},
+    {"mbar", "Pressure", 100, 0},
+    {"atm", "Pressure", 101325, 0},
+    {"psi", "Pressure", 6894.757293168361336722L, 0},
+    {"mmHg", "Pressure", 133.322387415L, 0},
+    {"torr", "Pressure", 133.3223684210526315789L, 0},
+
+    {"J", "Energy", 1, 0},
+    {"kJ", "Energy", 1e3L, 0},
+    {"MJ", "Energy", 1e6L, 0},
+    {"GJ", "Energy", 1e9L, 0},
+    {"Wh", "Energy", 3600, 0},
+    {"kWh", "Energy", 3.6e6L, 0},
+    {"MWh", "Energy", 3.6e9L, 0},
+    {"cal", "Energy", 4.184L, 0},
+    {"kcal", "Energy", 4184, 0},
+    {"eV", "Energy", 1.602176634e-19L, 0},
+    {"keV", "Energy", 1.602176634e-16L, 0},
+    {"MeV", "Energy", 1.602176634e-13L, 0},
+    {"GeV", "Energy", 1.602176634e-10L, 0},
+    {"BTU", "Energy", 1055.05585262L, 0},
+
+    {"W", "Power", 1, 0},
+    {"kW", "Power", 1e3L, 0},
+    {"MW", "Power", 1e6L, 0},
+    {"GW", "Power", 1e9L, 0},
+    {"hp", "Power", 745.69987158227022L, 0},
+
+    {"Jpkg", "SpecificEnergy", 1, 0},
+    {"kJpkg", "SpecificEnergy", 1e3L, 0},
+
+    {"Js", "Action", 1, 0},
+
+    {"C", "Charge", 1, 0},
+    {"mAh", "Charge", 3.6L, 0},
+    {"Ah", "Charge", 3600, 0},
+    {"mC", "Charge", 1e-3L, 0},
+    {"uC", "Charge", 1e-6L, 0},
+    {"µC", "Charge", 1e-6L, 0},
+    {"nC", "Charge", 1e-9L, 0},
+
+    {"V", "Voltage", 1, 0},
+    {"kV", "Voltage", 1e3L, 0},
+    {"MV", "Voltage", 1e6L, 0},
+
+    {"ohm", "Resistance", 1, 0},
+    {"Ω", "Resistance", 1, 0},
+    {"kohm", "Resistance", 1e3L, 0},
+    {"kΩ", "Resistance", 1e3L, 0},
+    {"Mohm", "Resistance", 1e6L, 0},
+    {"MΩ", "Resistance", 1e6L, 0},
+
+    {"S", "Conductance", 1, 0},
+    {"mS", "Conductance", 1e-3L, 0},
+
+    {"F", "Capacitance", 1, 0},
+    {"mF", "Capacitance", 1e-3L, 0},
+    {"uF", "Capacitance", 1e-6L, 0},
+    {"µF", "Capacitance", 1e-6L, 0},
+    {"nF", "Capacitance", 1e-9L, 0},
+    {"pF", "Capacitance", 1e-12L, 0},
+
+    {"kgpm3", "Density", 1, 0},
+    {"gpcm3", "Density", 1e3L, 0},
+    {"gpl", "Density", 1, 0},
+
+    {"m3ps", "Flow", 1, 0},
+    {"lps", "Flow", 1e-3L, 0},
+    {"lpm", "Flow", 1e-3L / 60, 0},
+    {"m3ph", "Flow", 1 / 3600.0L, 0},
+    {"gpm", "Flow", 3.785411784e-3L / 60, 0},
+
+    {"kgpmol", "MolarMass", 1, 0},
+    {"gpmol", "MolarMass", 1e-3L, 0},
+
+    {"mmolpl", "Concentration", 1, 0},
+    {"molpl", "Concentration", 1e3L, 0},
+    {"molpm3", "Concentration", 1, 0},
+
+    {"permol", "PerAmount", 1, 0},
+
+    {"B", "Data", 1, 0},
+    {"byte", "Data", 1, 0},
+    {"bit", "Data", 0.125L, 0},
+    {"kB", "Data", 1e3L, 0},
+    {"MB", "Data", 1e6L, 0},
+    {"GB", "Data", 1e9L, 0},
+    {"TB", "Data", 1e12L, 0},
+    {"KiB", "Data", 1024, 0},
+    {"MiB", "Data", 1048576, 0},
+    {"GiB", "Data", 1073741824.0L, 0},
+    {"TiB", "Data", 1099511627776.0L, 0},
+    {"kbit", "Data", 125, 0},
+    {"Mbit", "Data", 125e3L, 0},
+    {"Gbit", "Data", 125e6L, 0},
+
+    {"Bps", "DataRate", 1, 0},
+    {"bps", "DataRate", 0.125L, 0},
+    {"kbps", "DataRate", 125, 0},
+    {"Mbps", "DataRate", 125e3L, 0},
+    {"Gbps", "DataRate", 125e6L, 0},
+};
+
+TEST(LibraryAccuracy, EveryUnitMatchesItsPublishedValue) {
+    const Calculator calculator = libraryCalculator();
+    const UnitRegistry& registry = calculator.registry();
+    std::set<std::string> listed;
+    for (const Reference& reference : kReferences) {
+        SCOPED_TRACE(reference.symbol);
+        EXPECT_TRUE(listed.insert(reference.symbol).second) << "listed twice";
+        const Unit* unit = registry.findUnit(reference.symbol);
+        if (unit == nullptr) {
+            ADD_FAILURE() << "not in the library";
+            continue;
+        }
+        EXPECT_EQ(unit->quantity, reference.quantity);
+        const long double factor = unit->scale / unit->referenceUnit->scale;
+        EXPECT_LE(std::fabs(factor - reference.factor), 1e-12L * reference.factor)
+            << "factor " << static_cast<double>(factor);
+        // A value v of the unit is v * scale - offset in the reference unit: its zero is -offset.
+        EXPECT_LE(std::fabs(-unit->offset - reference.zero), 1e-12L)
+            << "offset " << static_cast<double>(unit->offset);
+    }
+    for (const auto& [symbol, unit] : registry.units()) {
+        EXPECT_TRUE(listed.count(symbol) == 1) << symbol << " needs a reference value";
+    }
+}
+
+TEST(LibraryAccuracy, EveryQuantityStartsWithAPlainReferenceUnit) {
+    const Calculator calculator = libraryCalculator();
+    for (const auto& [quantity, units] : calculator.registry().quantities()) {
+        SCOPED_TRACE(quantity);
+        ASSERT_FALSE(units.empty());
+        EXPECT_EQ(units.front()->scale, 1.0L);
+        EXPECT_EQ(units.front()->offset, 0.0L);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Names, rules and functions
+
+bool isNameCharacter(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '$' ||
+           c == '_' || c == '"' || c == '\'' || byte >= 0x80;
+}
+
+/// True when `text` reads as one name token that is not a keyword.
+bool isSingleName(std::string_view text) {
+    if (text.empty() || (text[0] >= '0' && text[0] <= '9')) return false;
+    if (text == "in" || text == "nroot") return false;
+    for (char c : text) {
+        if (!isNameCharacter(c)) return false;
+    }
+    return true;
+}
+
+TEST(LibraryNames, EveryUnitHasANameAndADescription) {
+    const Calculator calculator = libraryCalculator();
+    for (const auto& [symbol, unit] : calculator.registry().units()) {
+        SCOPED_TRACE(symbol);
+        EXPECT_FALSE(unit.name.empty());
+        EXPECT_FALSE(unit.description.empty());
+    }
+}
+
+TEST(LibraryNames, QuantityNamesCanBeUsedInRules) {
+    const Calculator calculator = libraryCalculator();
+    for (const auto& [quantity, units] : calculator.registry().quantities()) {
+        SCOPED_TRACE(quantity);
+        EXPECT_TRUE(isSingleName(quantity));
+    }
+}
+
+TEST(LibraryNames, EveryRuleNamesKnownQuantitiesAndNoRuleIsShadowed) {
+    const Calculator calculator = libraryCalculator();
+    const UnitRegistry& registry = calculator.registry();
+    std::set<std::tuple<std::string, TokenKind, std::string>> seen;
+    for (const Conversion& rule : registry.conversions()) {
+        const std::string text = rule.left + (rule.op == TokenKind::Star ? " * " : " / ") +
+                                 rule.right + " = " + rule.result;
+        SCOPED_TRACE(text);
+        EXPECT_TRUE(rule.op == TokenKind::Star || rule.op == TokenKind::Slash);
+        // The loader checks only the result; a misspelt operand would silently never match.
+        EXPECT_TRUE(rule.left == "1" || registry.findQuantity(rule.left) != nullptr);
+        EXPECT_NE(registry.findQuantity(rule.right), nullptr);
+        // The first matching rule wins, and a "*" rule also serves the other order.
+        EXPECT_TRUE(seen.emplace(rule.left, rule.op, rule.right).second) << "shadowed";
+        if (rule.op == TokenKind::Star) {
+            EXPECT_TRUE(rule.left == rule.right ||
+                        seen.emplace(rule.right, rule.op, rule.left).second)
+                << "shadowed";
+        }
+    }
+}
+
+TEST(LibraryNames, EveryUserFunctionCanBeCalled) {
+    const Calculator calculator = libraryCalculator();
+    for (const auto& [name, function] : calculator.registry().functions()) {
+        SCOPED_TRACE(name);
+        // A unit of the same name would always win over the function.
+        EXPECT_EQ(calculator.registry().findUnit(name), nullptr);
+        EXPECT_FALSE(function.description.empty());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// docs/units.md
+
+std::string numberText(long double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
+                                      std::chars_format::general, 15);
+    return std::string(buffer, result.ptr);
+}
+
+std::string unitValue(const Unit& unit) {
+    const Unit& reference = *unit.referenceUnit;
+    const std::string factor = numberText(unit.scale / reference.scale) + " " + reference.symbol;
+    if (unit.offset == 0) return factor;
+    return factor + " per step; 0 " + unit.symbol + " = " + numberText(-unit.offset) + " " +
+           reference.symbol;
+}
+
+std::string renderUnitsDocument(const UnitRegistry& registry) {
+    std::ostringstream out;
+    out << "# Units of the default library\n\n"
+        << "This page is generated from the files in `settings/` by the library test; do not edit "
+           "it by hand.\n"
+        << "After changing a settings file, regenerate it from the repository root with\n\n"
+        << "    QUANTREL_UPDATE_DOCS=1 build/quantrel_tests --gtest_filter='LibraryDocs.*'\n\n"
+        << "(or the same with the test program of another build directory).\n\n"
+        << "Values are held in the first unit of each quantity, its reference unit. A result is "
+           "shown in the unit of its quantity that gives the shortest number; when two units "
+           "give equally short numbers, the one listed first here wins.\n";
+    for (const auto& [quantity, units] : registry.quantities()) {
+        out << "\n## " << quantity << "\n\n"
+            << "| Symbol | Name | Description | Value |\n"
+            << "|---|---|---|---|\n";
+        for (const Unit* unit : units) {
+            out << "| `" << unit->symbol << "` | " << unit->name << " | " << unit->description
+                << " | " << unitValue(*unit) << " |\n";
+        }
+    }
+    out << "\n## Products and quotients\n\n"
+        << "A rule written with `*` serves both orders of its operands; one written with `/` "
+           "only the order written. Powers apply the `*` rules repeatedly. The first matching "
+           "rule wins.\n\n"
+        << "| Formula | Result |\n"
+        << "|---|---|\n";
+    for (const Conversion& rule : registry.conversions()) {
+        out << "| `" << rule.left << (rule.op == TokenKind::Star ? " * " : " / ") << rule.right
+            << "` | " << rule.result << " |\n";
+    }
+    return out.str();
+}
+
+TEST(LibraryDocs, UnitsDocumentMatchesTheLibrary) {
+    const Calculator calculator = libraryCalculator();
+    const std::string rendered = renderUnitsDocument(calculator.registry());
+    const char* update = std::getenv("QUANTREL_UPDATE_DOCS");
+    if (update != nullptr && std::string_view(update) == "1") {
+        std::ofstream file(kUnitsDocument, std::ios::binary | std::ios::trunc);
+        file << rendered;
+        ASSERT_TRUE(file.good()) << "cannot write " << kUnitsDocument;
+        return;
+    }
+    std::ifstream file(kUnitsDocument, std::ios::binary);
+    ASSERT_TRUE(file.is_open()) << kUnitsDocument << " is missing; run with QUANTREL_UPDATE_DOCS=1";
+    const std::string stored{std::istreambuf_iterator<char>(file),
+                             std::istreambuf_iterator<char>()};
+    EXPECT_TRUE(stored == rendered)
+        << "docs/units.md is out of date; run the test with QUANTREL_UPDATE_DOCS=1";
+}
+
+}  // namespace
+}  // namespace quantrel
