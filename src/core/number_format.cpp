@@ -41,17 +41,16 @@ std::size_t formattedLength(long double x) {
     const double magnitude = std::fabs(value);
     if (!std::isfinite(value) || value == 0) return formatNumber(x).size();
     // The six significant digits m and the decimal exponent e of value = m.mmmmm * 10^e.
-    int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
-    if (exponent < 5 - kMaxPower || exponent > kMaxPower - 5) return formatNumber(x).size();
+    // The decimal exponent from the binary one (log10(2) = 0.30103), corrected below.
+    int exponent = static_cast<int>(std::floor(std::ilogb(magnitude) * 0.30102999566398120));
+    if (exponent < 6 - kMaxPower || exponent > kMaxPower - 6) return formatNumber(x).size();
     const auto& powers = powersOfTen();
-    double scaled = magnitude * powers[static_cast<std::size_t>(5 - exponent + kMaxPower)];
-    if (scaled < 1e5) {
-        --exponent;
-        scaled = magnitude * powers[static_cast<std::size_t>(5 - exponent + kMaxPower)];
-    } else if (scaled >= 1e6) {
-        ++exponent;
-        scaled = magnitude * powers[static_cast<std::size_t>(5 - exponent + kMaxPower)];
-    }
+    const auto scale = [&](int e) {
+        return magnitude * powers[static_cast<std::size_t>(5 - e + kMaxPower)];
+    };
+    double scaled = scale(exponent);
+    while (scaled < 1e5) scaled = scale(--exponent);
+    while (scaled >= 1e6) scaled = scale(++exponent);
     // The scaling is exact to about 1e-10 here; a fraction near one half could round either
     // way, so the exact text decides.
     const double fraction = scaled - std::floor(scaled);

@@ -1,6 +1,7 @@
 #include "syntax/parser.h"
 
 #include <cfloat>
+#include <charconv>
 #include <clocale>
 #include <cstdlib>
 #include <stdexcept>
@@ -40,11 +41,18 @@ bool isTermOperator(TokenKind kind) {
     }
 }
 
-/// The value of the longest prefix of `text` that reads as a decimal number, 0 when none does.
-/// Read in the "C" locale whatever the process locale is.
+/// The value of the longest prefix of `text` that reads as a decimal number, 0 when none does;
+/// infinity when the number is too large for a double. Independent of the process locale.
 double readNumber(const std::string& text) {
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    return strtod_l(text.c_str(), nullptr, cLocale);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc::invalid_argument) return 0;  // a lone "."
+    if (error == std::errc::result_out_of_range) {
+        // Overflow or underflow: the "C" locale's strtod tells them apart (inf or 0).
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+        return strtod_l(text.c_str(), nullptr, cLocale);
+    }
+    return value;
 }
 
 NodePtr makeTermNode(TokenKind kind, NodePtr left, NodePtr right, const Token& op) {

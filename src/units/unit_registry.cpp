@@ -16,8 +16,8 @@ UnitRegistry::UnitRegistry(std::uint32_t seed) {
 UnitRegistry::~UnitRegistry() = default;
 
 const Unit* UnitRegistry::findUnit(std::string_view symbol) const {
-    const auto found = units_.find(symbol);
-    return found != units_.end() ? &found->second : nullptr;
+    const auto found = unitIndex_.find(symbol);
+    return found != unitIndex_.end() ? found->second : nullptr;
 }
 
 const QuantityUnits* UnitRegistry::findQuantity(std::string_view name) const {
@@ -26,8 +26,8 @@ const QuantityUnits* UnitRegistry::findQuantity(std::string_view name) const {
 }
 
 const Function* UnitRegistry::findFunction(std::string_view name) const {
-    const auto found = functions_.find(name);
-    return found != functions_.end() ? &found->second : nullptr;
+    const auto found = functionIndex_.find(name);
+    return found != functionIndex_.end() ? found->second : nullptr;
 }
 
 const Conversion* UnitRegistry::findConversion(std::string_view left, TokenKind op,
@@ -48,7 +48,9 @@ Unit& UnitRegistry::insertUnit(const std::string& quantity, const std::string& s
     QuantityUnits& members = quantities_[quantity];
     // Make room first: nothing below may fail once the unit is entered.
     if (members.size() == members.capacity()) members.reserve(2 * members.size() + 1);
-    Unit& unit = units_[symbol];
+    const auto [entry, inserted] = units_.try_emplace(symbol);
+    Unit& unit = entry->second;
+    if (inserted) unitIndex_.emplace(entry->first, &unit);
     unit.symbol = symbol;
     unit.quantity = quantity;
     unit.scale = scale;
@@ -60,7 +62,9 @@ Unit& UnitRegistry::insertUnit(const std::string& quantity, const std::string& s
 
 const Function& UnitRegistry::enterFunction(Function function) {
     const std::string name = function.name;
-    return functions_.insert_or_assign(name, std::move(function)).first->second;
+    const auto entry = functions_.insert_or_assign(name, std::move(function)).first;
+    functionIndex_[entry->first] = &entry->second;
+    return entry->second;
 }
 
 }  // namespace quantrel

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "eval/node.h"
@@ -118,6 +119,9 @@ private:
     UnitTable units_;
     QuantityTable quantities_;
     std::vector<Conversion> conversions_;
+    // Hash indexes over the tables' keys for the lookups every input word makes.
+    std::unordered_map<std::string_view, const Unit*> unitIndex_;
+    std::unordered_map<std::string_view, const Function*> functionIndex_;
 };
 
 }  // namespace quantrel
