@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+
+#include <QDialog>
+
+namespace quantrel::ui {
+
+/// The about box: the banner with the version, the notice text, a link to the user guide and OK.
+/// Escape does not close it; OK and the close box do.
+class AboutDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    /// The version shown over the banner.
+    static constexpr const char* kVersionText = "1.0.0.0-alpha";
+
+    /// An about box whose link opens `userGuide` (nothing happens when the path is empty).
+    explicit AboutDialog(std::filesystem::path userGuide, QWidget* parent = nullptr);
+
+    /// The notice text: the program's notice and the credit for the random number generator.
+    static QString noticeText();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void openUserGuide();
+
+    std::filesystem::path userGuide_;
+};
+
+}  // namespace quantrel::ui

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QTextBrowser>
+
+namespace quantrel::ui {
+
+/// One line of the hint panel (the information line or the error line): read-only rich text on
+/// white, without caret or frame, whose height follows its text.
+class HintLine : public QTextBrowser {
+    Q_OBJECT
+
+public:
+    /// A hidden, empty line.
+    explicit HintLine(QWidget* parent = nullptr);
+
+    /// Shows `html` and fits the height to it; an empty text hides the line.
+    void setRichText(const QString& html);
+    /// The text as shown, without markup.
+    QString plainText() const { return toPlainText(); }
+
+private:
+    void fitHeight();
+};
+
+}  // namespace quantrel::ui

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/calculator.h"
+
+namespace quantrel::ui {
+
+/// What the information line shows for the text before the caret.
+struct HintText {
+    enum class Form { Hidden, Description, List };
+    Form form = Form::Hidden;
+    /// The description of the name before the caret, for Form::Description.
+    HintInfo info;
+    /// The names offered as links, in the order shown, for Form::List.
+    std::vector<std::string> names;
+};
+
+/// Decides the information line from `prefix`, the input text up to the caret: the last name
+/// or operator before the caret is described when the caret has passed its only candidate (or,
+/// with several candidates, the token's end), and otherwise its completions are listed. A text
+/// that does not tokenize, or that ends in no name, hides the line.
+HintText hintFor(const Calculator& calculator, std::string_view prefix);
+
+/// The input line after a completion link was chosen.
+struct Completion {
+    std::string text;  ///< the whole new input text
+    int caret = 0;     ///< byte offset of the caret, directly after the space that follows `word`
+};
+
+/// Completes the name before the caret with `word`: the whole token at the hint's name (also the
+/// characters after the caret) is replaced by `word` and one space. Returns nothing, and the
+/// input stays as it is, when the text does not tokenize or no name precedes the caret.
+std::optional<Completion> completeWord(const Calculator& calculator, std::string_view text,
+                                       int caret, std::string_view word);
+
+/// Text with "&", "<", ">" and '"' written as HTML entities.
+std::string escapeHtml(std::string_view text);
+
+/// The information line as Qt rich text: a bold label with the description, or one link per
+/// name (the link target is the name's index in `hint.names`). Empty when the line is hidden.
+std::string hintHtml(const HintText& hint);
+
+/// The error line as Qt rich text: the category in bold, ": ", then the bare message text.
+std::string errorHtml(std::string_view category, std::string_view text);
+
+/// The number of UTF-16 code units that the first `byteOffset` bytes of the UTF-8 text `utf8`
+/// take, which is the character position a Qt text widget uses. An offset inside a multi-byte
+/// character counts that whole character; offsets are clipped to the text.
+int utf16Position(std::string_view utf8, int byteOffset);
+
+}  // namespace quantrel::ui

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <fstream>
+#include <vector>
+
+#include "support/test_support.h"
+#include "ui/row_layout.h"
+#include "ui/startup_options.h"
+#include "ui/user_guide.h"
+
+namespace quantrel::ui {
+namespace {
+
+// Input 200x24, information line 300x34 with a 32x32 icon, error line 300x18 with one.
+std::vector<RowSizes> windowRows(bool information, bool error) {
+    return {
+        {true, {200, 24}, false, {}},
+        {information, {300, 34}, true, {32, 32}},
+        {error, {300, 18}, true, {32, 32}},
+    };
+}
+
+TEST(RowLayout, StacksVisibleRowsWithIconsBeside) {
+    const RowLayout layout(Point{10, 12}, 7);
+    const std::vector<RowPlacement> all = layout.arrange(windowRows(true, true));
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[0].control.x, 10);
+    EXPECT_EQ(all[0].control.y, 12);
+    // After the input row: 7 pixels, then the row indented by 7 and lowered by 3.
+    EXPECT_EQ(all[1].icon.x, 17);
+    EXPECT_EQ(all[1].icon.y, 12 + 24 + 7 + 3);
+    EXPECT_EQ(all[1].control.x, 17 + 7 + 32);
+    EXPECT_EQ(all[1].control.y, 46);
+    // The error row follows the taller of the information line and its icon.
+    EXPECT_EQ(all[2].control.y, 12 + 24 + 7 + 34 + 7 + 3);
+
+    const std::vector<RowPlacement> errorOnly = layout.arrange(windowRows(false, true));
+    EXPECT_FALSE(errorOnly[1].visible);
+    EXPECT_TRUE(errorOnly[2].visible);
+    EXPECT_EQ(errorOnly[2].control.y, 46);
+}
+
+TEST(RowLayout, HeightsFollowTheVisibleRows) {
+    const RowLayout layout(Point{10, 12}, 7);
+    const struct {
+        bool information;
+        bool error;
+        int client;
+        bool panel;
+        int panelHeight;
+    } cases[] = {
+        {false, false, 24 + 28, false, 14},
+        {true, false, 24 + 7 + 34 + 28, true, 34 + 14},
+        {false, true, 24 + 7 + 32 + 28, true, 32 + 14},
+        {true, true, 24 + 7 + 34 + 7 + 32 + 28, true, 34 + 7 + 32 + 14},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.information << c.error);
+        const std::vector<RowSizes> rows = windowRows(c.information, c.error);
+        EXPECT_EQ(layout.clientHeight(rows), c.client);
+        EXPECT_EQ(RowLayout::showsPanel(rows), c.panel);
+        EXPECT_EQ(layout.panelHeight(rows), c.panelHeight);
+    }
+}
+
+TEST(DialogUnits, ScaleAndRoundLikeDialogTemplates) {
+    EXPECT_EQ(dialogUnitsToPixels(299, 6, 4), 449);  // 448.5 rounds up
+    EXPECT_EQ(dialogUnitsToPixels(13, 13, 8), 21);   // 21.125
+    EXPECT_EQ(dialogUnitsToPixels(7, 13, 8), 11);    // 11.375
+    EXPECT_EQ(dialogUnitsToPixels(0, 13, 8), 0);
+}
+
+StartupOptions parse(std::vector<const char*> args) {
+    return parseStartupOptions(args);
+}
+
+TEST(StartupOptions, ReadsTheSettingsDirectory) {
+    EXPECT_FALSE(parse({}).settingsDirectory.has_value());
+    EXPECT_EQ(parse({"--settings", "/tmp/x"}).settingsDirectory, std::filesystem::path("/tmp/x"));
+    EXPECT_EQ(parse({"-platform", "offscreen", "--settings=dir"}).settingsDirectory,
+              std::filesystem::path("dir"));
+    EXPECT_TRUE(parse({"--settings"}).usageError.has_value());
+    EXPECT_TRUE(parse({"--settings="}).usageError.has_value());
+    EXPECT_FALSE(parse({"-style", "fusion"}).usageError.has_value());
+}
+
+TEST(MissingDisplay, NeedsADisplayForWindowingPlatformsOnly) {
+    const struct {
+        DisplayEnvironment environment;
+        bool usable;
+    } cases[] = {
+        {{"", "", "", ""}, false},
+        {{"", "", ":0", ""}, true},
+        {{"", "", "", "wayland-0"}, true},
+        {{"", "offscreen", "", ""}, true},
+        {{"minimal", "", "", ""}, true},
+        {{"", "xcb", "", "wayland-0"}, false},
+        {{"", "wayland", ":0", ""}, false},
+        {{"", "wayland;xcb", ":0", ""}, true},
+        {{"xcb", "offscreen", "", ""}, false},  // the argument wins over the variable
+        {{"", "xcb:nograb", ":1", ""}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.environment.platformArgument << "|" << c.environment.qpaPlatform << "|"
+                     << c.environment.display << "|" << c.environment.waylandDisplay);
+        EXPECT_EQ(!missingDisplay(c.environment).has_value(), c.usable);
+    }
+}
+
+TEST(FindUserGuide, PrefersTheInstalledGuideOverTheSourceTree) {
+    const test::TemporaryDirectory prefix;
+    const test::TemporaryDirectory source;
+    const std::filesystem::path executable = prefix.write("bin/quantrel", "");
+
+    EXPECT_FALSE(findUserGuide(executable, source.path()).has_value());
+    source.write("guide.html", "<html></html>");
+    EXPECT_EQ(findUserGuide(executable, source.path()), source.path() / "guide.html");
+    prefix.write("share/doc/quantrel/guide.html", "<html></html>");
+    const std::optional<std::filesystem::path> installed = findUserGuide(executable, source.path());
+    ASSERT_TRUE(installed.has_value());
+    EXPECT_TRUE(
+        std::filesystem::equivalent(*installed, prefix.path() / "share/doc/quantrel/guide.html"));
+    EXPECT_FALSE(findUserGuide({}, {}).has_value());
+}
+
+}  // namespace
+}  // namespace quantrel::ui
