@@ -3,24 +3,16 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 
 #include "core/calculator.h"
+#include "default_calculator.h"
 #include "core/error.h"
 
-namespace {
-
-quantrel::Calculator& calculator() {
-    static auto instance = std::make_unique<quantrel::Calculator>(QUANTREL_SETTINGS_DIR, 5489u);
-    return *instance;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
-    quantrel::Calculator& calc = calculator();
+    quantrel::Calculator& calc = quantrel::fuzz::defaultCalculator();
     while (!input.empty()) {
         const std::size_t end = input.find('\n');
         const std::string_view line = input.substr(0, end);

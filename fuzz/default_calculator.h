@@ -1,0 +1,15 @@
+#pragma once
+
+#include <memory>
+
+#include "core/calculator.h"
+
+namespace quantrel::fuzz {
+
+/// One calculator over the default library for the whole fuzzing run.
+inline Calculator& defaultCalculator() {
+    static auto instance = std::make_unique<Calculator>(QUANTREL_SETTINGS_DIR, 5489u);
+    return *instance;
+}
+
+}  // namespace quantrel::fuzz
