@@ -6,9 +6,8 @@
 #include <string_view>
 
 #include "core/calculator.h"
-#include "default_calculator.h"
 #include "core/error.h"
-
+#include "default_calculator.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -5,10 +5,9 @@
 #include <string_view>
 
 #include "core/calculator.h"
-#include "default_calculator.h"
 #include "core/error.h"
+#include "default_calculator.h"
 #include "syntax/tokenizer.h"
-
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
