@@ -1,0 +1,104 @@
+#include "cli/batch.h"
+
+#include <exception>
+#include <istream>
+#include <ostream>
+
+#include "core/calculator.h"
+#include "core/error.h"
+#include "units/unit_registry.h"
+
+namespace quantrel::cli {
+
+namespace {
+
+bool isWhitespace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Keeps one record per line and the tab as the only field separator.
+void writeField(std::ostream& out, std::string_view field) {
+    for (const char c : field)
+        out.put(c == '\t' || c == '\n' || c == '\r' ? ' ' : c);
+}
+
+void reportFailure(std::ostream& out, std::ostream& err, const std::string& message) {
+    out.flush();
+    err << message << '\n';
+    err.flush();
+}
+
+}  // namespace
+
+bool isBlank(std::string_view line) {
+    for (const char c : line) {
+        if (!isWhitespace(c)) return false;
+    }
+    return true;
+}
+
+bool evaluateAndPrint(Calculator& calculator, std::string_view line, std::ostream& out,
+                      std::ostream& err, bool flushEveryLine) {
+    try {
+        out << calculator.evaluateLine(line) << '\n';
+        if (flushEveryLine) out.flush();
+        return true;
+    } catch (const Error& error) {
+        reportFailure(out, err, error.message(line));
+    } catch (const std::exception& error) {
+        // Not an engine error (memory exhausted, say): this line fails, the next ones still run.
+        reportFailure(out, err, std::string("Error: ") + error.what());
+    }
+    return false;
+}
+
+ExitCode runLines(Calculator& calculator, std::istream& in, std::ostream& out, std::ostream& err,
+                  bool flushEveryLine) {
+    bool allSucceeded = true;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (isBlank(line)) continue;
+        if (!evaluateAndPrint(calculator, line, out, err, flushEveryLine)) allSucceeded = false;
+    }
+    out.flush();
+    return allSucceeded ? ExitCode::Success : ExitCode::LineFailed;
+}
+
+ExitCode runExpressions(Calculator& calculator, std::span<const std::string> expressions,
+                        std::ostream& out, std::ostream& err, bool flushEveryLine) {
+    bool allSucceeded = true;
+    for (const std::string& expression : expressions) {
+        if (!evaluateAndPrint(calculator, expression, out, err, flushEveryLine)) {
+            allSucceeded = false;
+        }
+    }
+    out.flush();
+    return allSucceeded ? ExitCode::Success : ExitCode::LineFailed;
+}
+
+void listUnits(const UnitRegistry& registry, std::ostream& out) {
+    for (const auto& [symbol, unit] : registry.units()) {
+        writeField(out, symbol);
+        out << '\t';
+        writeField(out, unit.name);
+        out << '\t';
+        writeField(out, unit.quantity);
+        out << '\t';
+        writeField(out, unit.description);
+        out << '\n';
+    }
+}
+
+void listFunctions(const UnitRegistry& registry, std::ostream& out) {
+    for (const auto& [name, function] : registry.functions()) {
+        writeField(out, name);
+        out << '\t';
+        writeField(out, function.parameters);
+        out << '\t';
+        writeField(out, function.description);
+        out << '\n';
+    }
+}
+
+}  // namespace quantrel::cli

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "cli/options.h"
+
+namespace quantrel {
+class Calculator;
+class UnitRegistry;
+}  // namespace quantrel
+
+namespace quantrel::cli {
+
+/// Whether `line` holds nothing but white space (space, tab, CR, LF, VT, FF).
+bool isBlank(std::string_view line);
+
+/// Evaluates one line: the result goes to `out`; on failure `out` is flushed first (so the order
+/// of lines survives when both streams share a pipe) and the error's full message, quoting the
+/// line, goes to `err`. Returns whether the line succeeded.
+bool evaluateAndPrint(Calculator& calculator, std::string_view line, std::ostream& out,
+                      std::ostream& err, bool flushEveryLine);
+
+/// Evaluates every line of `in` that is not blank, one output line per evaluated line. A trailing
+/// CR (a file written with CRLF line ends) is dropped. Returns Success when every line
+/// succeeded, LineFailed otherwise.
+ExitCode runLines(Calculator& calculator, std::istream& in, std::ostream& out, std::ostream& err,
+                  bool flushEveryLine);
+
+/// Evaluates each expression in order as one line. Returns as runLines does.
+ExitCode runExpressions(Calculator& calculator, std::span<const std::string> expressions,
+                        std::ostream& out, std::ostream& err, bool flushEveryLine);
+
+/// Writes one line per unit in symbol order: symbol, name, quantity and description, separated by
+/// tabs. Tabs and line breaks inside a field become spaces.
+void listUnits(const UnitRegistry& registry, std::ostream& out);
+
+/// Writes one line per function in name order: name, parameters and description, separated by
+/// tabs. Tabs and line breaks inside a field become spaces.
+void listFunctions(const UnitRegistry& registry, std::ostream& out);
+
+}  // namespace quantrel::cli

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quantrel::cli {
+
+/// The exit status of quantrel-cli.
+enum class ExitCode : int { Success = 0, LineFailed = 1, StartupFailed = 2 };
+
+/// A command line that cannot be run: an unknown option, a missing or bad option value, or
+/// options that contradict each other. what() is one line without the program name.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// What the command line asks for.
+struct CliOptions {
+    /// The one thing the program does.
+    enum class Action { Evaluate, ListUnits, ListFunctions, Help, Version };
+    Action action = Action::Evaluate;
+    /// The settings directory given with --settings; none means the default directory.
+    std::optional<std::filesystem::path> settingsDir;
+    /// The seed given with --seed; none means the clock.
+    std::optional<std::uint32_t> seed;
+    /// --unbuffered: flush the output after every line.
+    bool unbuffered = false;
+    /// The expressions to evaluate, in order; empty means standard input.
+    std::vector<std::string> expressions;
+};
+
+/// Reads the arguments after the program name. An argument that begins with "--" and a letter is
+/// an option wherever it stands, "-h" is --help, "--" ends the options, and every other argument
+/// is an expression. Throws UsageError; never prints and never exits.
+CliOptions parseArguments(std::span<const char* const> args);
+
+/// Reads a --seed value: decimal digits only, 0 to 4294967295. Throws UsageError.
+std::uint32_t parseSeed(std::string_view text);
+
+/// The text printed by --help.
+std::string helpText();
+
+/// The text printed by --version.
+std::string versionText();
+
+/// The one-line hint printed on standard error for bad usage.
+std::string usageHint(const UsageError& error);
+
+}  // namespace quantrel::cli

@@ -1,0 +1,97 @@
+#include "cli/session.h"
+
+#include <cstdlib>
+#include <exception>
+#include <ostream>
+#include <unistd.h>
+
+#include "cli/batch.h"
+#include "cli/marker.h"
+#include "cli/name_queries.h"
+#include "core/calculator.h"
+#include "core/error.h"
+
+namespace quantrel::cli {
+
+namespace {
+
+constexpr std::string_view kRed = "\033[31m";
+constexpr std::string_view kBoldRed = "\033[1;31m";
+constexpr std::string_view kReset = "\033[0m";
+
+bool isQuitCommand(std::string_view line) {
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+        line.remove_prefix(1);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+        line.remove_suffix(1);
+    return line == "quit" || line == "exit";
+}
+
+void showError(std::ostream& err, std::string_view line, const Error& error, bool colour) {
+    if (const std::optional<Span> span = highlightSpan(error, line)) {
+        const std::string marker =
+            std::string(static_cast<std::size_t>(displayColumns(kPrompt)), ' ') +
+            markerLine(line, *span);
+        if (colour) {
+            // Colour only the marks, so the blanks before them stay plain.
+            const std::size_t marks = marker.find('^');
+            err << marker.substr(0, marks) << kBoldRed << marker.substr(marks) << kReset << '\n';
+        } else {
+            err << marker << '\n';
+        }
+    }
+    if (colour) {
+        err << kRed << error.message(line) << kReset << '\n';
+    } else {
+        err << error.message(line) << '\n';
+    }
+}
+
+}  // namespace
+
+ExitCode runSession(Calculator& calculator, LineEditor& editor, std::ostream& out,
+                    std::ostream& err, bool colour) {
+    bool allSucceeded = true;
+    while (std::optional<std::string> line = editor.readLine(kPrompt)) {
+        if (isBlank(*line)) continue;
+        editor.addHistory(*line);
+        if (isQuitCommand(*line)) return allSucceeded ? ExitCode::Success : ExitCode::LineFailed;
+        if (const std::optional<std::string> name = questionName(*line)) {
+            out << describeText(calculator, *name) << std::flush;
+            continue;
+        }
+        try {
+            out << calculator.evaluateLine(*line) << '\n' << std::flush;
+        } catch (const Error& error) {
+            allSucceeded = false;
+            out.flush();
+            showError(err, *line, error, colour);
+            err.flush();
+        } catch (const std::exception& error) {
+            allSucceeded = false;
+            out.flush();
+            err << "Error: " << error.what() << '\n' << std::flush;
+        }
+    }
+    return allSucceeded ? ExitCode::Success : ExitCode::LineFailed;
+}
+
+std::optional<std::filesystem::path> historyFile(const char* xdgStateHome, const char* home) {
+    if (xdgStateHome != nullptr && *xdgStateHome != '\0') {
+        const std::filesystem::path state(xdgStateHome);
+        if (state.is_absolute()) return state / "quantrel" / "history";
+    }
+    if (home != nullptr && *home != '\0') {
+        return std::filesystem::path(home) / ".local" / "state" / "quantrel" / "history";
+    }
+    return std::nullopt;
+}
+
+bool useColour(int fd) {
+    if (::isatty(fd) == 0) return false;
+    if (std::getenv("NO_COLOR") != nullptr) return false;
+    const char* term = std::getenv("TERM");
+    return term == nullptr || std::string_view(term) != "dumb";
+}
+
+}  // namespace quantrel::cli

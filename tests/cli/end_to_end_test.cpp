@@ -1,0 +1,284 @@
+// Runs the built quantrel-cli through pipes and a pseudo-terminal.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace {
+
+using quantrel::test::TemporaryDirectory;
+
+constexpr const char* kSettings = R"(<?xml version="1.0"?>
+<Units>
+  <Quantity Name="Length">
+    <Unit Symbol="m" Name="metre" Description="Base unit of length">1</Unit>
+    <Unit Symbol="km" Name="kilometre" Description="1000 metres">1000 m</Unit>
+    <Unit Symbol="mi" Name="mile" Description="International mile">1609.344 m</Unit>
+  </Quantity>
+  <Quantity Name="Time">
+    <Unit Symbol="s" Name="second" Description="Base unit of time">1</Unit>
+    <Unit Symbol="h" Name="hour" Description="3600 seconds">3600 s</Unit>
+  </Quantity>
+  <Quantity Name="Velocity">
+    <Unit Symbol="mps" Name="metre per second" Description="Base unit of velocity">1</Unit>
+  </Quantity>
+</Units>
+<Conversions>
+  <Conversion Formula="Length / Time" Result="Velocity"/>
+</Conversions>
+<Functions>
+  <Function Name="sq" Parameters="x" Description="Square of x">x * x</Function>
+</Functions>
+)";
+
+struct Outcome {
+    int status = -1;  // the exit status, or -1 when the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs quantrel-cli with `args`, feeding it `input`; with `merged`, standard error goes into the
+// same pipe as standard output (as with 2>&1) and everything lands in `out`.
+Outcome runCli(const std::vector<std::string>& args, const std::string& input = "",
+               bool merged = false) {
+    std::vector<char*> argv;
+    std::string program = QUANTREL_CLI;
+    argv.push_back(program.data());
+    std::vector<std::string> copies(args);
+    for (std::string& arg : copies)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    int in[2], out[2], err[2];
+    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in[0], STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        dup2(merged ? out[1] : err[1], STDERR_FILENO);
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+            close(fd);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    // Small inputs fit into the pipe; the program reads them all before it writes much.
+    signal(SIGPIPE, SIG_IGN);
+    if (!input.empty() && write(in[1], input.data(), input.size()) < 0) ADD_FAILURE() << "write";
+    close(in[1]);
+
+    Outcome outcome;
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string* targets[2] = {&outcome.out, &outcome.err};
+    int open = 2;
+    while (open > 0 && poll(fds, 2, 10000) > 0) {
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+            char buffer[4096];
+            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                targets[i]->append(buffer, static_cast<std::size_t>(n));
+            } else {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}
+
+class CliProgram : public ::testing::Test {
+protected:
+    CliProgram() { settings_.write("units.xml", kSettings); }
+    std::string settings() const { return settings_.path().string(); }
+    TemporaryDirectory settings_;
+};
+
+TEST_F(CliProgram, EvaluatesArgumentsInOrder) {
+    const Outcome run = runCli({"--settings", settings(), "2 km + 300 m", "ans in m", "-5 km"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "2.3 km\n2300 m\n-5 km\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(CliProgram, EvaluatesStandardInputAndSeparatesErrors) {
+    const std::string input = "5 km / h in mps\n\n  \nans * 2\n2 3\nsq 3\n";
+    const Outcome run = runCli({"--settings", settings()}, input);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "1.38889 mps\n2.77778 mps\n9\n");
+    EXPECT_EQ(run.err, "Parse error: Expected END near '3'\n");
+
+    const Outcome merged = runCli({"--settings", settings()}, input, true);
+    EXPECT_EQ(merged.out, "1.38889 mps\n2.77778 mps\nParse error: Expected END near '3'\n9\n");
+
+    const Outcome unbuffered = runCli({"--unbuffered", "--settings", settings()}, input, true);
+    EXPECT_EQ(unbuffered.out, merged.out);
+}
+
+TEST_F(CliProgram, ReportsStartupFailures) {
+    TemporaryDirectory broken;
+    broken.write("bad.xml", R"(<Units><Quantity Name="Length"><Unit>1</Unit></Quantity></Units>)");
+    const Outcome settingsError = runCli({"--settings", broken.path().string(), "1"});
+    EXPECT_EQ(settingsError.status, 2);
+    EXPECT_EQ(settingsError.out, "");
+    EXPECT_EQ(settingsError.err, "Configuration error (" + (broken.path() / "bad.xml").string() +
+                                     "): No unit symbol defined\n");
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--bogus"}, {"1", "--seed", "-1"}, {"--settings"}}) {
+        SCOPED_TRACE(args.front());
+        const Outcome usage = runCli(args);
+        EXPECT_EQ(usage.status, 2);
+        EXPECT_EQ(usage.out, "");
+        EXPECT_EQ(std::count(usage.err.begin(), usage.err.end(), '\n'), 1);
+    }
+}
+
+TEST_F(CliProgram, ListsUnitsAndFunctions) {
+    const Outcome units = runCli({"--list-units", "--settings", settings()});
+    EXPECT_EQ(units.status, 0);
+    EXPECT_EQ(units.out,
+              "h\thour\tTime\t3600 seconds\n"
+              "km\tkilometre\tLength\t1000 metres\n"
+              "m\tmetre\tLength\tBase unit of length\n"
+              "mi\tmile\tLength\tInternational mile\n"
+              "mps\tmetre per second\tVelocity\tBase unit of velocity\n"
+              "s\tsecond\tTime\tBase unit of time\n");
+
+    const Outcome functions = runCli({"--settings", settings(), "--list-functions"});
+    EXPECT_EQ(functions.status, 0);
+    EXPECT_NE(functions.out.find("\nsq\tx\tSquare of x\n"), std::string::npos);
+    EXPECT_EQ(functions.out.find("acos\tx\t"), 0u);
+}
+
+TEST_F(CliProgram, AnswersHelpAndVersion) {
+    const Outcome version = runCli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("quantrel-cli ") + QUANTREL_VERSION + "\n");
+    const Outcome help = runCli({"-h"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.find("Usage: quantrel-cli"), 0u);
+}
+
+TEST_F(CliProgram, SeedMakesRandomNumbersRepeat) {
+    const Outcome first = runCli({"--settings", settings(), "--seed", "4294967295", "rnd", "rnd"});
+    const Outcome second = runCli({"--seed=4294967295", "--settings", settings()}, "rnd\nrnd\n");
+    const Outcome other = runCli({"--settings", settings(), "--seed", "1", "rnd", "rnd"});
+    EXPECT_EQ(first.status, 0);
+    EXPECT_EQ(first.out, second.out);
+    EXPECT_NE(first.out, other.out);
+}
+
+TEST_F(CliProgram, OutputThatCannotBeWrittenIsAFailure) {
+    std::string program = QUANTREL_CLI;
+    std::string settingsArg = settings();
+    char option[] = "--settings";
+    char expression[] = "1 km";
+    char* argv[] = {program.data(), option, settingsArg.data(), expression, nullptr};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int full = open("/dev/full", O_WRONLY);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(full, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        execv(argv[0], argv);
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+// Reads from the terminal until `expected` and then the next prompt have appeared, or a few
+// seconds pass. Typing only at a prompt matters: a Ctrl-D that arrives while the terminal is
+// between two readline calls is taken by the terminal driver, not by the program.
+std::string readUntilPrompt(int fd, const std::string& expected) {
+    std::string seen;
+    const auto done = [&]() {
+        const std::size_t at = seen.find(expected);
+        return at != std::string::npos &&
+               seen.find("> ", at + expected.size()) != std::string::npos;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        pollfd pfd{fd, POLLIN, 0};
+        if (poll(&pfd, 1, 200) <= 0) continue;
+        char buffer[1024];
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0) break;
+        seen.append(buffer, static_cast<std::size_t>(n));
+    }
+    return seen;
+}
+
+// Waits a few seconds for `pid` to end; kills it when it does not. Returns the wait status.
+int waitOrKill(pid_t pid) {
+    int status = 0;
+    for (int i = 0; i < 100; ++i) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return status;
+        usleep(100000);
+    }
+    ADD_FAILURE() << "quantrel-cli did not end";
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return status;
+}
+
+TEST_F(CliProgram, RunsAnInteractiveSessionOnATerminal) {
+    TemporaryDirectory state;
+    std::string program = QUANTREL_CLI;
+    std::string settingsArg = settings();
+    std::string stateDir = state.path().string();
+    char option[] = "--settings";
+    char* argv[] = {program.data(), option, settingsArg.data(), nullptr};
+
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        setenv("XDG_STATE_HOME", stateDir.c_str(), 1);
+        setenv("NO_COLOR", "1", 1);
+        execv(argv[0], argv);
+        _exit(127);
+    }
+    EXPECT_NE(readUntilPrompt(terminal, "").find("> "), std::string::npos);
+    const std::string typed = "2 km + 300 m\r";
+    ASSERT_EQ(write(terminal, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+    EXPECT_NE(readUntilPrompt(terminal, "2.3 km").find("2.3 km"), std::string::npos);
+    const std::string wrong = "1 km + 2 s\r";
+    ASSERT_EQ(write(terminal, wrong.data(), wrong.size()), static_cast<ssize_t>(wrong.size()));
+    const std::string marked = readUntilPrompt(terminal, "Math error");
+    EXPECT_NE(marked.find("       ^\r\nMath error: No conversion found for Length and Time"),
+              std::string::npos)
+        << marked;
+    ASSERT_EQ(write(terminal, "\x04", 1), 1);  // Ctrl-D
+    const int status = waitOrKill(pid);
+    close(terminal);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+
+    std::ifstream history(state.path() / "quantrel" / "history");
+    std::string first;
+    std::getline(history, first);
+    EXPECT_EQ(first, "2 km + 300 m");
+}
+
+}  // namespace
