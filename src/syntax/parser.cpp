@@ -12,6 +12,8 @@
 namespace quantrel {
 namespace {
 
+constexpr const char* kNestedTooDeeply = "Expression nested too deeply";
+
 bool startsOperand(TokenKind kind) {
     switch (kind) {
         case TokenKind::Number:
@@ -90,7 +92,7 @@ NodePtr makeTermNode(TokenKind kind, NodePtr left, NodePtr right, const Token& o
 class DepthGuard {
 public:
     DepthGuard(const Parser& parser, int& depth) : depth_(depth) {
-        if (depth_ >= kMaxNestingDepth) throw parser.errorHere("Expression nested too deeply");
+        if (depth_ >= kMaxNestingDepth) throw parser.errorHere(kNestedTooDeeply);
         ++depth_;
     }
     ~DepthGuard() { --depth_; }
@@ -127,7 +129,7 @@ ParseError Parser::errorHere(std::string text) const {
 }
 
 NodePtr Parser::checked(NodePtr node) const {
-    if (node->height() > kMaxNestingDepth) throw errorHere("Expression nested too deeply");
+    if (node->height() > kMaxNestingDepth) throw errorHere(kNestedTooDeeply);
     return node;
 }
 
@@ -269,6 +271,8 @@ NodePtr Parser::parseCall() {
         try {
             arguments.push_back(parsePrimary());
         } catch (const ParseError& error) {
+            // Too deep an expression is no fault of the arguments: it gets no hints.
+            if (error.text() == kNestedTooDeeply) throw;
             const int count = function.argumentCount;
             throw ParseError(error.text() + " (hint: " + function.name + " takes " +
                                  std::to_string(count) + " argument" + (count == 1 ? "" : "s") +
