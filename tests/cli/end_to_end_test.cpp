@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <chrono>
 #include <fcntl.h>
 #include <fstream>
@@ -282,3 +284,49 @@ TEST_F(CliProgram, RunsAnInteractiveSessionOnATerminal) {
 }
 
 }  // namespace
+
+// Under the sanitizer build the leak checker runs when the program ends: a leak on any error
+// path would change the exit status (and print a report).
+TEST_F(CliProgram, EveryErrorKindEndsCleanlyWithoutLeaks) {
+    const std::string lines[] = {
+        "#",
+        "2 +",
+        "(1",
+        "|3",
+        "(1) ? 2",
+        "5 m in",
+        "5 m in 3",
+        "1 2",
+        "sqrt +",
+        "sq sq +",
+        "1e999",
+        "rnd()",
+        std::string(5000, '(') + "1",
+        std::string(5000, '-') + "1",
+        "1 / 0",
+        "1 % (2 - 2)",
+        "0 nroot 8",
+        "1 m + 1 s",
+        "5 m in h",
+        "5 in mps",
+        "(1 m) ^ 1.5",
+        "2 ^ (1 m)",
+        "(2 m) ^ 2",
+        "1 / (2 s)",
+        "ans in h",
+    };
+    std::string input;
+    for (const std::string& line : lines)
+        input += line + "\n";
+    const Outcome run = runCli({"--settings", settings()}, input);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), std::size(lines));
+    EXPECT_EQ(run.err.find("Sanitizer"), std::string::npos) << run.err;
+
+    TemporaryDirectory broken;
+    broken.write("units.xml", "<Units><Quantity Name=\"Length\"><Unit>1</Unit></Quantity></Units>");
+    const Outcome startup = runCli({"--settings", broken.path().string(), "1"});
+    EXPECT_EQ(startup.status, 2);
+    EXPECT_EQ(startup.err.find("Sanitizer"), std::string::npos) << startup.err;
+}
