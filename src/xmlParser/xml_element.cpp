@@ -4,29 +4,10 @@
 
 #include "xmlParser/xml_node.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace quantrel::xml {
-
-namespace detail {
-
-namespace {
-
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace detail
 
 namespace {
 
@@ -82,6 +63,14 @@ bool XmlElement::isDeclaration() const {
     return node_ && node_->isDeclaration;
 }
 
+int XmlElement::line() const {
+    if (!node_ || node_->document == nullptr) return 0;
+    const std::string& text = node_->document->text;
+    const auto end =
+        text.begin() + static_cast<std::ptrdiff_t>(std::min(node_->tagStart, text.size()));
+    return 1 + static_cast<int>(std::count(text.begin(), end, '\n'));
+}
+
 int XmlElement::childCount() const {
     return node_ ? static_cast<int>(node_->children.size()) : 0;
 }
@@ -95,7 +84,7 @@ int XmlElement::countChildren(std::string_view name) const {
     if (!node_) return 0;
     int count = 0;
     for (const detail::XmlNode* child : node_->children) {
-        if (child->name && detail::equalsIgnoringCase(*child->name, name)) ++count;
+        if (child->name && equalsIgnoringCase(*child->name, name)) ++count;
     }
     return count;
 }
@@ -103,7 +92,7 @@ int XmlElement::countChildren(std::string_view name) const {
 XmlElement XmlElement::childNamed(std::string_view name, int i) const {
     if (!node_ || i < 0) return {};
     for (const detail::XmlNode* child : node_->children) {
-        if (child->name && detail::equalsIgnoringCase(*child->name, name) && i-- == 0) {
+        if (child->name && equalsIgnoringCase(*child->name, name) && i-- == 0) {
             return detail::XmlNodeAccess::element(node_, child);
         }
     }
@@ -113,7 +102,7 @@ XmlElement XmlElement::childNamed(std::string_view name, int i) const {
 std::optional<std::string_view> XmlElement::attribute(std::string_view name) const {
     if (!node_) return std::nullopt;
     for (const detail::StoredAttribute& attribute : node_->attributes) {
-        if (detail::equalsIgnoringCase(attribute.name, name)) {
+        if (equalsIgnoringCase(attribute.name, name)) {
             if (!attribute.value) return std::nullopt;
             return std::string_view(*attribute.value);
         }

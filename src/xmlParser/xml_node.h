@@ -36,11 +36,15 @@ struct OrderItem {
     int index;
 };
 
+struct XmlDocument;
+
 /// An element. Nodes live in their document's arena, so children are plain pointers and
 /// freeing a tree never recurses, however deep it is.
 struct XmlNode {
     std::optional<std::string> name;
     bool isDeclaration = false;
+    std::size_t tagStart = 0;               // byte offset of the start tag in the text
+    const XmlDocument* document = nullptr;  // the owner; none for the top node
     std::vector<const XmlNode*> children;
     std::vector<std::string> texts;
     std::vector<StoredClear> clears;
@@ -51,6 +55,7 @@ struct XmlNode {
 /// Owns every node of one parsed tree; element handles share ownership of it.
 struct XmlDocument {
     std::deque<XmlNode> nodes;
+    std::string text;  // the parsed text, up to a NUL byte
 };
 
 /// Lets the parser hand out element handles.
@@ -60,8 +65,5 @@ struct XmlNodeAccess {
         return XmlElement(std::shared_ptr<const XmlNode>(owner, node));
     }
 };
-
-/// True when `a` and `b` are equal ignoring ASCII case.
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace quantrel::xml::detail

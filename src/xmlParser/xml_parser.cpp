@@ -128,7 +128,7 @@ std::size_t decodeEntity(std::string_view rest, std::string& out, XmlError& erro
     }
     for (const NamedEntity& entity : kNamedEntities) {
         if (rest.size() >= entity.name.size() &&
-            detail::equalsIgnoringCase(rest.substr(0, entity.name.size()), entity.name)) {
+            equalsIgnoringCase(rest.substr(0, entity.name.size()), entity.name)) {
             out += entity.value;
             return entity.name.size();
         }
@@ -232,7 +232,7 @@ private:
     bool readEndTag();
     bool readClear(const Token& opener);
     bool addPendingText(std::size_t end);
-    XmlNode& openChild(std::string_view name, bool isDeclaration);
+    XmlNode& openChild(std::string_view name, bool isDeclaration, std::size_t tagStart);
     void closeElement();
     bool fail(XmlError error);
     void warnUnmatchedEndTag();
@@ -314,8 +314,10 @@ std::size_t Parser::find(std::size_t from, std::string_view marker) const {
 }
 
 XmlElement Parser::parse(XmlResult& result) {
-    text_ = text_.substr(0, text_.find('\0'));  // a NUL byte ends the text
     document_ = std::make_shared<XmlDocument>();
+    // The document keeps the text, so that an element can tell its line when asked.
+    document_->text.assign(text_.substr(0, text_.find('\0')));  // a NUL byte ends the text
+    text_ = document_->text;
     XmlNode& top = document_->nodes.emplace_back();
     open_.push_back(&top);
     while (insideTag_ ? readTag() : readContentToken()) {
@@ -349,7 +351,7 @@ bool Parser::readContentToken() {
             }
             const Token name = next();
             if (name.kind != TokenKind::Text) return fail(XmlError::MissingStartTagName);
-            openChild(view(name), token.kind == TokenKind::DeclarationStart);
+            openChild(view(name), token.kind == TokenKind::DeclarationStart, token.begin);
             insideTag_ = true;
             return true;
         }
@@ -438,7 +440,7 @@ bool Parser::finishStartTag(bool shortClose) {
 bool endTagMatches(std::string_view elementName, std::string_view endName,
                    char characterAfterEndName) {
     if (elementName.size() > endName.size() ||
-        !detail::equalsIgnoringCase(elementName, endName.substr(0, elementName.size()))) {
+        !equalsIgnoringCase(elementName, endName.substr(0, elementName.size()))) {
         return false;
     }
     const char c =
@@ -523,10 +525,12 @@ bool Parser::addPendingText(std::size_t end) {
     return true;
 }
 
-XmlNode& Parser::openChild(std::string_view name, bool isDeclaration) {
+XmlNode& Parser::openChild(std::string_view name, bool isDeclaration, std::size_t tagStart) {
     XmlNode& parent = *open_.back();
     XmlNode& child = document_->nodes.emplace_back();
     child.name.emplace(name);
+    child.tagStart = tagStart;
+    child.document = document_.get();
     child.isDeclaration = isDeclaration;
     parent.order.push_back(OrderItem{ItemKind::Child, static_cast<int>(parent.children.size())});
     parent.children.push_back(&child);
@@ -574,6 +578,21 @@ XmlElement parseXmlText(std::string_view text, XmlResult& result) {
     return Parser(text).parse(result);
 }
 
+XmlElement parseXmlBytes(std::string_view bytes, XmlResult& result) {
+    result = XmlResult{};
+    if (bytes.empty()) {
+        result.error = XmlError::NoData;
+        return {};
+    }
+    std::string converted;
+    const std::optional<std::string_view> text = fileText(bytes, converted);
+    if (!text) {
+        result.error = XmlError::CharConversion;
+        return {};
+    }
+    return parseXmlText(*text, result);
+}
+
 XmlElement parseXmlFile(const std::filesystem::path& path, XmlResult& result) {
     result = XmlResult{};
     std::error_code ignored;
@@ -592,17 +611,7 @@ XmlElement parseXmlFile(const std::filesystem::path& path, XmlResult& result) {
         result.error = XmlError::FileNotFound;
         return {};
     }
-    if (bytes.empty()) {
-        result.error = XmlError::NoData;
-        return {};
-    }
-    std::string converted;
-    const std::optional<std::string_view> text = fileText(bytes, converted);
-    if (!text) {
-        result.error = XmlError::CharConversion;
-        return {};
-    }
-    return parseXmlText(*text, result);
+    return parseXmlBytes(bytes, result);
 }
 
 }  // namespace quantrel::xml

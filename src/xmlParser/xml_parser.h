@@ -83,6 +83,9 @@ public:
     std::optional<std::string_view> name() const;
     /// True for an element opened with "<?".
     bool isDeclaration() const;
+    /// The 1-based line of the text on which the element's start tag begins; 0 for the unnamed
+    /// top node and the empty handle.
+    int line() const;
 
     /// Number of child elements.
     int childCount() const;
@@ -123,9 +126,24 @@ private:
 /// Returns the empty handle after any error other than the two warnings. Never throws.
 XmlElement parseXmlText(std::string_view text, XmlResult& result);
 
+/// Parses the bytes of a file (UTF-8, with or without byte-order mark, or UTF-16) as
+/// parseXmlText does. NoData when there are none, CharConversion when their UTF-16 is broken.
+XmlElement parseXmlBytes(std::string_view bytes, XmlResult& result);
+
 /// Reads a whole file (UTF-8, with or without byte-order mark, or UTF-16) and parses it as
 /// parseXmlText does. FileNotFound when it cannot be read, NoData when it is empty,
 /// CharConversion when its UTF-16 is broken.
 XmlElement parseXmlFile(const std::filesystem::path& path, XmlResult& result);
+
+/// True when `a` and `b` are equal ignoring ASCII case, as element and attribute names compare.
+inline bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+        const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
+        if (x != y) return false;
+    }
+    return true;
+}
 
 }  // namespace quantrel::xml

@@ -233,6 +233,27 @@ TEST(XmlReader, FirstAttributeOfTheNameWins) {
     EXPECT_EQ(a.attribute("y"), std::nullopt);  // the first "y" has no value
 }
 
+TEST(XmlReader, ElementsKnowTheLineOfTheirStartTag) {
+    XmlResult result;
+    // Multi-byte characters, comments and attribute values across lines count like any text.
+    const XmlElement top = parseXmlText(
+        "<?xml version=\"1.0\"?>\n<Units>\n  <!-- two\nlines -->\n  <Quantity Name=\"Länge\"\n"
+        "    Dimension=\"L\"><Unit Symbol=\"m\">1</Unit>\n\n  <Unit\nSymbol=\"µm\">1e-6 m</Unit>"
+        "</Quantity></Units>",
+        result);
+    ASSERT_EQ(result.error, XmlError::NoError);
+    const XmlElement units = top.child(0);
+    const XmlElement quantity = units.child(0);
+    EXPECT_EQ(top.line(), 1);  // the declaration, which stays open
+    EXPECT_EQ(units.line(), 2);
+    EXPECT_EQ(quantity.line(), 5);
+    EXPECT_EQ(quantity.child(0).line(), 6);
+    EXPECT_EQ(quantity.child(1).line(), 8);
+    EXPECT_EQ(XmlElement().line(), 0);
+    // The unnamed top node has no tag.
+    EXPECT_EQ(parseXmlText("<a/><b/>", result).line(), 0);
+}
+
 TEST(XmlReader, AnyHandleKeepsItsTreeAlive) {
     XmlElement unit;
     {
@@ -243,6 +264,7 @@ TEST(XmlReader, AnyHandleKeepsItsTreeAlive) {
     EXPECT_EQ(*unit.name(), "Unit");
     EXPECT_EQ(*unit.attribute("Symbol"), "m");
     EXPECT_EQ(*unit.text(0), "1");
+    EXPECT_EQ(unit.line(), 1);
 }
 
 }  // namespace
