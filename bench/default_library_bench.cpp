@@ -8,7 +8,7 @@
 #include <new>
 
 #include "core/calculator.h"
-#include "units/unit_registry.h"
+#include "settings/unit_registry.h"
 
 namespace {
 

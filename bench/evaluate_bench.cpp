@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/calculator.h"
-#include "units/unit_registry.h"
+#include "settings/unit_registry.h"
 
 namespace {
 

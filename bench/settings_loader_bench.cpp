@@ -1,7 +1,7 @@
 // Speed of loading a settings directory: units (1000 or 10000), 100 conversion rules and 100
 // functions, spread over three files that load in name order.
 
-#include "units/settings_loader.h"
+#include "settings/settings_loader.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,8 +13,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "core/error.h"
-#include "units/unit_registry.h"
+#include "base/error.h"
+#include "settings/unit_registry.h"
 
 namespace {
 

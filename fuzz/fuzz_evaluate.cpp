@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/error.h"
 #include "core/calculator.h"
-#include "core/error.h"
 #include "default_calculator.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/error.h"
 #include "core/calculator.h"
-#include "core/error.h"
+#include "settings/unit_registry.h"
 #include "default_calculator.h"
 #include "syntax/tokenizer.h"
 

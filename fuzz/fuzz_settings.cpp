@@ -1,38 +1,24 @@
-// Loads a settings directory holding one file with arbitrary bytes, then evaluates a few lines
-// against whatever loaded.
-
-#include <unistd.h>
+// Loads settings made of one file with arbitrary bytes, held in memory, then evaluates a few
+// lines against whatever loaded.
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
+#include <memory>
 #include <string>
 
+#include "base/error.h"
 #include "core/calculator.h"
-#include "core/error.h"
-
-namespace {
-
-const std::filesystem::path& directory() {
-    static const std::filesystem::path path = [] {
-        const auto dir = std::filesystem::temp_directory_path() /
-                         ("quantrel-fuzz-settings-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-        return dir;
-    }();
-    return path;
-}
-
-}  // namespace
+#include "settings/settings_loader.h"
+#include "settings/settings_source.h"
+#include "settings/unit_registry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    {
-        std::ofstream file(directory() / "fuzzed.xml", std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    quantrel::MemorySource source;
+    source.add("fuzz/fuzzed.xml", std::string(reinterpret_cast<const char*>(data), size));
     try {
-        quantrel::Calculator calc(directory(), 5489u);
+        auto registry = std::make_unique<quantrel::UnitRegistry>(5489u);
+        quantrel::loadSettings(*registry, source);
+        quantrel::Calculator calc(std::move(registry));
         for (const char* line : {"1", "2 m + 3 m", "f 2", "ans * 2", "1 x in y"}) {
             try {
                 calc.evaluateLine(line);
@@ -41,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     } catch (const quantrel::Error& error) {
         (void)error.message();
+        (void)error.locationText();
     }
     return 0;
 }

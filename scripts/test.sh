@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds Quantrel with AddressSanitizer and UndefinedBehaviorSanitizer
-# (warnings are errors) in build/sanitize, and runs every test.
+# (warnings are errors) in build/sanitize and runs every test, then runs the engine's tests in a
+# plain Debug build (build/plain) and each fuzz target for a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh test
@@ -14,5 +15,11 @@ if localedef -i de_DE -f UTF-8 build/sanitize/locale/de_DE.UTF-8 2>/dev/null; th
     export LOCPATH="$PWD/build/sanitize/locale"
 fi
 ctest --test-dir build/sanitize --output-on-failure -j 2
+# The engine once more in a plain Debug build: the sanitizers replace the allocator, so only this
+# build runs the tree nodes' own pool.
+cmake -S . -B build/plain -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUANTREL_WERROR=ON \
+    -DQUANTREL_BUILD_TESTS=ON -DQUANTREL_BUILD_GUI=OFF
+cmake --build build/plain
+ctest --test-dir build/plain --output-on-failure -j 2 --exclude-regex '^install\.'
 # A short smoke run of every fuzz target (longer runs: scripts/fuzz.sh SECONDS).
 scripts/fuzz.sh "${QUANTREL_FUZZ_SECONDS:-30}"

@@ -5,16 +5,10 @@
 #include <ostream>
 
 #include "core/calculator.h"
-#include "core/error.h"
-#include "units/unit_registry.h"
 
 namespace quantrel::cli {
 
 namespace {
-
-bool isWhitespace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 // Keeps one record per line and the tab as the only field separator.
 void writeField(std::ostream& out, std::string_view field) {
@@ -30,9 +24,13 @@ void reportFailure(std::ostream& out, std::ostream& err, const std::string& mess
 
 }  // namespace
 
+bool isBlankChar(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 bool isBlank(std::string_view line) {
     for (const char c : line) {
-        if (!isWhitespace(c)) return false;
+        if (!isBlankChar(c)) return false;
     }
     return true;
 }
@@ -40,7 +38,7 @@ bool isBlank(std::string_view line) {
 bool evaluateAndPrint(Calculator& calculator, std::string_view line, std::ostream& out,
                       std::ostream& err, bool flushEveryLine) {
     try {
-        out << calculator.evaluateLine(line) << '\n';
+        out << calculator.evaluate(line).text << '\n';
         if (flushEveryLine) out.flush();
         return true;
     } catch (const Error& error) {
@@ -77,9 +75,9 @@ ExitCode runExpressions(Calculator& calculator, std::span<const std::string> exp
     return allSucceeded ? ExitCode::Success : ExitCode::LineFailed;
 }
 
-void listUnits(const UnitRegistry& registry, std::ostream& out) {
-    for (const auto& [symbol, unit] : registry.units()) {
-        writeField(out, symbol);
+void listUnits(const Calculator& calculator, std::ostream& out) {
+    for (const UnitEntry& unit : calculator.unitList()) {
+        writeField(out, unit.symbol);
         out << '\t';
         writeField(out, unit.name);
         out << '\t';
@@ -90,9 +88,9 @@ void listUnits(const UnitRegistry& registry, std::ostream& out) {
     }
 }
 
-void listFunctions(const UnitRegistry& registry, std::ostream& out) {
-    for (const auto& [name, function] : registry.functions()) {
-        writeField(out, name);
+void listFunctions(const Calculator& calculator, std::ostream& out) {
+    for (const FunctionEntry& function : calculator.functionList()) {
+        writeField(out, function.name);
         out << '\t';
         writeField(out, function.parameters);
         out << '\t';

@@ -9,13 +9,15 @@
 
 namespace quantrel {
 class Calculator;
-class UnitRegistry;
 }  // namespace quantrel
 
 namespace quantrel::cli {
 
 /// Whether `line` holds nothing but white space (space, tab, CR, LF, VT, FF).
 bool isBlank(std::string_view line);
+
+/// Whether `c` is white space: space, tab, line feed, vertical tab, form feed or carriage return.
+bool isBlankChar(char c);
 
 /// Evaluates one line: the result goes to `out`; on failure `out` is flushed first (so the order
 /// of lines survives when both streams share a pipe) and the error's full message, quoting the
@@ -35,10 +37,10 @@ ExitCode runExpressions(Calculator& calculator, std::span<const std::string> exp
 
 /// Writes one line per unit in symbol order: symbol, name, quantity and description, separated by
 /// tabs. Tabs and line breaks inside a field become spaces.
-void listUnits(const UnitRegistry& registry, std::ostream& out);
+void listUnits(const Calculator& calculator, std::ostream& out);
 
 /// Writes one line per function in name order: name, parameters and description, separated by
 /// tabs. Tabs and line breaks inside a field become spaces.
-void listFunctions(const UnitRegistry& registry, std::ostream& out);
+void listFunctions(const Calculator& calculator, std::ostream& out);
 
 }  // namespace quantrel::cli

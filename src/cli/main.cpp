@@ -12,7 +12,6 @@
 #include "cli/options.h"
 #include "cli/terminal.h"
 #include "core/calculator.h"
-#include "core/error.h"
 
 namespace {
 
@@ -35,6 +34,9 @@ std::optional<Calculator> makeCalculator(const CliOptions& options, const char* 
         return Calculator(settings);
     } catch (const quantrel::Error& error) {
         std::cerr << error.message() << '\n';
+        if (const std::string location = error.locationText(); !location.empty()) {
+            std::cerr << "  " << location << '\n';
+        }
     } catch (const std::exception& error) {
         std::cerr << "quantrel-cli: " << error.what() << '\n';
     }
@@ -63,10 +65,10 @@ ExitCode run(int argc, char** argv) {
 
     switch (options.action) {
         case CliOptions::Action::ListUnits:
-            listUnits(calculator->registry(), std::cout);
+            listUnits(*calculator, std::cout);
             return ExitCode::Success;
         case CliOptions::Action::ListFunctions:
-            listFunctions(calculator->registry(), std::cout);
+            listFunctions(*calculator, std::cout);
             return ExitCode::Success;
         default:
             break;

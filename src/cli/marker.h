@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/error.h"
+#include "core/calculator.h"
 
 namespace quantrel::cli {
 

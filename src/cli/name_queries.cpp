@@ -2,47 +2,12 @@
 
 #include <algorithm>
 
+#include "cli/batch.h"
 #include "core/calculator.h"
-#include "core/number_format.h"
-#include "units/unit_registry.h"
 
 namespace quantrel::cli {
 
 namespace {
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool isBlankChar(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// The calculator's name characters: ASCII letters and digits, "$", "_", quotes, and every byte
-// of a multi-byte UTF-8 character.
-bool isNameChar(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || isDigit(c) || c == '$' ||
-           c == '_' || c == '"' || c == '\'' || byte >= 0x80;
-}
-
-// Skips a number the way the calculator reads one: digits and one decimal mark ("." or ","),
-// then an exponent letter, then digits and signs.
-std::size_t skipNumber(std::string_view text, std::size_t i) {
-    bool exponentSeen = false;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (isDigit(c)) continue;
-        if (!exponentSeen && (c == '.' || c == ',')) continue;
-        if (!exponentSeen && (c == 'e' || c == 'E')) {
-            exponentSeen = true;
-            continue;
-        }
-        if (exponentSeen && (c == '+' || c == '-')) continue;
-        break;
-    }
-    return i;
-}
 
 std::string_view trim(std::string_view text) {
     while (!text.empty() && isBlankChar(text.front()))
@@ -52,38 +17,10 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-std::string ansText(const Calculator& calculator) {
-    const long double value = calculator.ansValue();
-    const Unit* unit = calculator.ansUnit();
-    if (unit == nullptr) return formatNumber(value);
-    const Unit& shown = chooseDisplayUnit(calculator.registry(), value, *unit);
-    const long double number = &shown == unit ? value : toDisplay(value, shown);
-    return formatNumber(number) + " " + shown.symbol;
-}
-
 }  // namespace
 
 std::size_t nameStartBefore(std::string_view line, std::size_t cursor) {
-    cursor = std::min(cursor, line.size());
-    const std::string_view text = line.substr(0, cursor);
-    std::size_t nameStart = cursor;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (isDigit(c) || c == '.') {
-            i = skipNumber(text, i);
-            nameStart = cursor;
-        } else if (isNameChar(c)) {
-            const std::size_t begin = i;
-            while (i < text.size() && isNameChar(text[i]))
-                ++i;
-            nameStart = begin;
-        } else {
-            ++i;
-            nameStart = cursor;
-        }
-    }
-    return nameStart;
+    return Calculator::nameStartBefore(line, cursor);
 }
 
 Completion completeAt(const Calculator& calculator, std::string_view line, std::size_t cursor) {
@@ -134,7 +71,7 @@ std::string describeText(const Calculator& calculator, std::string_view name) {
             if (!hint.detail.empty()) text += " " + hint.detail;
             break;
         case HintKind::Variable:
-            text = "Variable: " + hint.title + " = " + ansText(calculator);
+            text = "Variable: " + hint.title + " = " + calculator.ansResult().text;
             break;
         case HintKind::None:
             text = "'";

@@ -9,7 +9,6 @@
 #include "cli/marker.h"
 #include "cli/name_queries.h"
 #include "core/calculator.h"
-#include "core/error.h"
 
 namespace quantrel::cli {
 

@@ -4,37 +4,39 @@
 #include <ctime>
 #include <system_error>
 
-#include "core/error.h"
-#include "core/number_format.h"
 #include "eval/node.h"
+#include "settings/settings_loader.h"
+#include "settings/settings_source.h"
+#include "settings/unit_registry.h"
 #include "syntax/parser.h"
 #include "syntax/tokenizer.h"
-#include "units/settings_loader.h"
-#include "units/unit_registry.h"
 
 namespace quantrel {
 namespace {
 
 constexpr std::array<std::string_view, 1> kVariableNames{"ans"};
 
-bool beginsWith(std::string_view name, std::string_view prefix) {
-    return name.starts_with(prefix);
+std::uint32_t clockSeed() {
+    return static_cast<std::uint32_t>(std::time(nullptr));
 }
 
-std::unique_ptr<UnitRegistry> loadedRegistry(const std::filesystem::path& directory,
-                                             std::uint32_t seed) {
+std::unique_ptr<UnitRegistry> loadedRegistry(const SettingsSource& source, std::uint32_t seed) {
     auto registry = std::make_unique<UnitRegistry>(seed);
-    loadSettings(*registry, directory);
+    loadSettings(*registry, source);
     return registry;
 }
 
 }  // namespace
 
 Calculator::Calculator(const std::filesystem::path& settingsDirectory)
-    : Calculator(settingsDirectory, static_cast<std::uint32_t>(std::time(nullptr))) {}
+    : Calculator(settingsDirectory, clockSeed()) {}
 
 Calculator::Calculator(const std::filesystem::path& settingsDirectory, std::uint32_t seed)
-    : registry_(loadedRegistry(settingsDirectory, seed)) {}
+    : registry_(loadedRegistry(DirectorySource(settingsDirectory), seed)) {}
+
+Calculator::Calculator(const std::vector<std::filesystem::path>& settingsDirectories,
+                       std::optional<std::uint32_t> seed)
+    : registry_(loadedRegistry(DirectorySource(settingsDirectories), seed ? *seed : clockSeed())) {}
 
 Calculator::Calculator(std::unique_ptr<UnitRegistry> registry) : registry_(std::move(registry)) {}
 
@@ -42,7 +44,7 @@ Calculator::~Calculator() = default;
 Calculator::Calculator(Calculator&&) noexcept = default;
 Calculator& Calculator::operator=(Calculator&&) noexcept = default;
 
-std::string Calculator::evaluateLine(std::string_view text) {
+EvaluationResult Calculator::evaluate(std::string_view text) {
     // The variable table: "ans" only, a constant carrying the previous result.
     NumberNode ans(ansValue_, emptyToken());
     ans.setUnit(ansUnit_);
@@ -56,7 +58,7 @@ std::string Calculator::evaluateLine(std::string_view text) {
     const long double value = root->evaluate(scope);
 
     const Unit* shownUnit = nullptr;
-    long double shown = value;
+    long double shownValue = value;
     long double newAns = value;
     if (root->hasTargetUnit()) {
         // The value is already in the target unit; ans keeps the quantity in its reference unit.
@@ -64,57 +66,51 @@ std::string Calculator::evaluateLine(std::string_view text) {
         newAns = value * shownUnit->scale - shownUnit->offset;
     } else if (const Unit* unit = root->resultUnit(*registry_, scope)) {
         shownUnit = &chooseDisplayUnit(*registry_, value, *unit);
-        if (shownUnit != unit) shown = toDisplay(value, *shownUnit);
+        if (shownUnit != unit) shownValue = toDisplay(value, *shownUnit);
     }
 
-    std::string result = formatNumber(shown);
-    if (shownUnit != nullptr) {
-        result += ' ';
-        result += shownUnit->symbol;
-    }
+    EvaluationResult result = shown(shownValue, shownUnit);
     ansValue_ = newAns;
     ansUnit_ = shownUnit != nullptr ? shownUnit->referenceUnit : nullptr;
     return result;
 }
 
-std::vector<std::string> Calculator::completions(std::string_view prefix) const {
-    std::vector<std::string> names;
-    if (beginsWith("ans", prefix)) names.emplace_back("ans");
-    for (auto it = registry_->functions().lower_bound(prefix);
-         it != registry_->functions().end() && beginsWith(it->first, prefix); ++it) {
-        names.push_back(it->first);
-    }
-    for (auto it = registry_->units().lower_bound(prefix);
-         it != registry_->units().end() && beginsWith(it->first, prefix); ++it) {
-        names.push_back(it->first);
-    }
-    return names;
+std::string Calculator::evaluateLine(std::string_view text) {
+    return evaluate(text).text;
 }
 
-HintInfo Calculator::describe(std::string_view name) const {
-    if (name == "ans") {
-        return {HintKind::Variable, "ans", "", "Result of the previous calculation"};
+EvaluationResult Calculator::shown(long double value, const Unit* unit) const {
+    EvaluationResult result;
+    result.value = value;
+    result.unit = unit;
+    result.number = format_.format(value);
+    result.text = result.number;
+    if (unit != nullptr) {
+        result.text += ' ';
+        result.text += unit->symbol;
     }
-    if (const Unit* unit = registry_->findUnit(name)) {
-        return {HintKind::Unit, unit->name + " (" + unit->symbol + ")", "", unit->description};
-    }
-    if (const Function* function = registry_->findFunction(name)) {
-        return {HintKind::Function, function->name, function->parameters, function->description};
-    }
-    return {};
+    return result;
+}
+
+EvaluationResult Calculator::ansResult() const {
+    if (ansUnit_ == nullptr) return shown(ansValue_, nullptr);
+    const Unit& unit = chooseDisplayUnit(*registry_, ansValue_, *ansUnit_);
+    return shown(&unit == ansUnit_ ? ansValue_ : toDisplay(ansValue_, unit), &unit);
 }
 
 long double toDisplay(long double value, const Unit& unit) {
     return (value + unit.offset) / unit.scale;
 }
 
-const Unit& chooseDisplayUnit(const UnitRegistry& registry, long double value, const Unit& unit) {
-    const QuantityUnits* candidates = registry.findQuantity(unit.quantity);
+const Unit& chooseDisplayUnit(const UnitCatalog& units, long double value, const Unit& unit) {
+    const QuantityUnits* candidates = units.findQuantity(unit.quantity);
     if (candidates == nullptr || candidates->empty()) return unit;
+    // The choice is made with the default format, so a unit never changes with the precision.
+    const NumberFormat format;
     const Unit* best = nullptr;
     std::size_t bestLength = 0;
     for (const Unit* candidate : *candidates) {
-        const std::size_t length = formattedLength(toDisplay(value, *candidate));
+        const std::size_t length = format.length(toDisplay(value, *candidate));
         // Only a strictly shorter text replaces the choice: ties keep the earlier unit.
         if (best == nullptr || length < bestLength) {
             best = candidate;

@@ -1,15 +1,23 @@
 #pragma once
 
+// The engine's one interface for the front ends: the calculator, its results, and the queries the
+// desktop window and the terminal program show (listings, hints, completions).
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/error.h"
+#include "core/number_format.h"
+
 namespace quantrel {
 
 class UnitRegistry;
+class UnitCatalog;
 struct Unit;
 
 /// What a name before the caret is, for the hint line.
@@ -23,28 +31,77 @@ struct HintInfo {
     std::string description;  ///< one line of explanation
 };
 
+/// One evaluated line as values.
+struct EvaluationResult {
+    long double value = 0;       ///< the number shown, in `unit` when there is one
+    const Unit* unit = nullptr;  ///< the unit the result is shown in, or none
+    std::string number;          ///< the number's text
+    std::string text;            ///< the whole result text: the number, then a blank and the symbol
+};
+
+/// A unit as the listings show it.
+struct UnitEntry {
+    std::string symbol;
+    std::string name;
+    std::string quantity;
+    std::string description;
+};
+
+/// A function as the listings show it.
+struct FunctionEntry {
+    std::string name;
+    std::string parameters;  ///< the parameter text, for example "a b"
+    std::string description;
+    int argumentCount = 0;
+};
+
+/// A piece of an input text as the tokenizer cuts it, for the hint line.
+struct Lexeme {
+    enum class Kind { Name, Operator, Other, End };
+    Kind kind = Kind::Other;  ///< Operator: "+", "-", "*", "/" or "^"
+    int position = 0;         ///< byte offset in the text
+    std::string text;         ///< a name or number as written; empty for operators and the end
+};
+
 /// The engine behind both front ends: owns the registry and the previous result `ans`, and
-/// turns one input line into one result line.
+/// turns one input line into one result.
 class Calculator {
 public:
     /// Loads every settings file of `settingsDirectory` (missing directory: built-ins only).
-    /// Throws ConfigError, or the tokenizer's or evaluator's error, when a file is wrong.
+    /// Throws ConfigError, or the tokenizer's or evaluator's error, when a file is wrong; the
+    /// error's location() says where.
     explicit Calculator(const std::filesystem::path& settingsDirectory);
     /// The same, with the random generator seeded with `seed` instead of the clock.
     Calculator(const std::filesystem::path& settingsDirectory, std::uint32_t seed);
+    /// Loads the directories one after the other; seeded from the clock without `seed`.
+    Calculator(const std::vector<std::filesystem::path>& settingsDirectories,
+               std::optional<std::uint32_t> seed);
     /// A calculator over a registry that is already filled.
     explicit Calculator(std::unique_ptr<UnitRegistry> registry);
     ~Calculator();
     Calculator(Calculator&&) noexcept;
     Calculator& operator=(Calculator&&) noexcept;
 
-    /// Evaluates one line, for example "2 km + 300 m" gives "2.3 km". Throws TokenizerError,
-    /// ParseError or MathError; a failed line leaves `ans` as it was.
+    /// Evaluates one line, for example "2 km + 300 m" gives 2.3 shown in km. Throws
+    /// TokenizerError, ParseError or MathError; a failed line leaves `ans` as it was.
+    EvaluationResult evaluate(std::string_view text);
+    /// evaluate(text).text: "2.3 km".
     std::string evaluateLine(std::string_view text);
 
-    /// The units, quantities, conversions and functions.
-    const UnitRegistry& registry() const { return *registry_; }
-    UnitRegistry& registry() { return *registry_; }
+    /// How results are written; the choice of the unit a result is shown in does not depend on it.
+    const NumberFormat& numberFormat() const { return format_; }
+    void setNumberFormat(NumberFormat format) { format_ = format; }
+
+    /// The previous result: its value in the reference unit of `ansUnit`, and that unit or none.
+    long double ansValue() const { return ansValue_; }
+    const Unit* ansUnit() const { return ansUnit_; }
+    /// The previous result as a line evaluating "ans" would show it.
+    EvaluationResult ansResult() const;
+
+    /// Every unit in symbol order.
+    std::vector<UnitEntry> unitList() const;
+    /// Every function in name order.
+    std::vector<FunctionEntry> functionList() const;
 
     /// "ans", then function names, then unit symbols that begin with `prefix` (byte-wise,
     /// case-sensitive), each group in byte order.
@@ -52,13 +109,22 @@ public:
     /// What `name` is: the variable ans, a unit (before a function of the same name), a
     /// function, or nothing.
     HintInfo describe(std::string_view name) const;
+    /// The pieces of `text` as the tokenizer cuts them, ending with an End piece; none when the
+    /// text does not tokenize. Names are not resolved against parameters or variables.
+    std::optional<std::vector<Lexeme>> lexemes(std::string_view text) const;
+    /// Where the name that ends at `cursor` of `line` begins, or `cursor` when none ends there;
+    /// also for text that does not tokenize.
+    static std::size_t nameStartBefore(std::string_view line, std::size_t cursor);
 
-    /// The previous result: its value in the reference unit of `ansUnit`, and that unit or none.
-    long double ansValue() const { return ansValue_; }
-    const Unit* ansUnit() const { return ansUnit_; }
+    /// The units, quantities, conversions and functions (for tests and tools).
+    const UnitRegistry& registry() const { return *registry_; }
+    UnitRegistry& registry() { return *registry_; }
 
 private:
+    EvaluationResult shown(long double value, const Unit* unit) const;
+
     std::unique_ptr<UnitRegistry> registry_;
+    NumberFormat format_;
     long double ansValue_ = 0;
     const Unit* ansUnit_ = nullptr;
 };
@@ -66,9 +132,9 @@ private:
 /// The number shown for `value` (in the reference unit of `unit`'s quantity) in `unit`.
 long double toDisplay(long double value, const Unit& unit);
 
-/// The unit of `unit`'s quantity in which `value` has the shortest number text; ties go to the
-/// unit defined first.
-const Unit& chooseDisplayUnit(const UnitRegistry& registry, long double value, const Unit& unit);
+/// The unit of `unit`'s quantity in which `value` has the shortest number text with the default
+/// format; ties go to the unit defined first.
+const Unit& chooseDisplayUnit(const UnitCatalog& units, long double value, const Unit& unit);
 
 /// The settings directory a program uses when none is given: ./settings when it exists, else the
 /// library installed beside the executable (<prefix>/share/quantrel/settings), else ./settings.

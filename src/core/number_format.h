@@ -5,11 +5,33 @@
 
 namespace quantrel {
 
-/// The number as printf's %g writes it with precision 6 in the "C" locale, after conversion to
-/// double: 0.5, 100, 1.23457e+06, inf, -nan. Independent of the process locale.
-std::string formatNumber(long double x);
+/// How the calculator writes numbers: printf's %g with a precision (significant digits) in the
+/// "C" locale, after conversion to double: 0.5, 100, 1.23457e+06, inf, -nan. Writing a number
+/// and measuring its text share one decimal decomposition and one choice of layout. Independent
+/// of the process locale.
+class NumberFormat {
+public:
+    static constexpr int kDefaultPrecision = 6;
+    static constexpr int kMinPrecision = 1;
+    static constexpr int kMaxPrecision = 18;
 
-/// The length of formatNumber(x), computed without writing the text where that is safe.
-std::size_t formattedLength(long double x);
+    /// A format with `precision` significant digits, clamped to [kMinPrecision, kMaxPrecision].
+    explicit NumberFormat(int precision = kDefaultPrecision);
+
+    int precision() const { return precision_; }
+    /// The text of `x`.
+    std::string format(long double x) const;
+    /// The length of format(x), without building the string.
+    std::size_t length(long double x) const;
+
+    friend bool operator==(const NumberFormat&, const NumberFormat&) = default;
+
+private:
+    static constexpr std::size_t kBufferSize = 48;
+    int precision_;
+};
+
+/// The text of `x` with the default format: NumberFormat().format(x).
+std::string formatNumber(long double x);
 
 }  // namespace quantrel

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "units/unit_registry.h"
+#include "eval/random.h"
 
 namespace quantrel {
 namespace {
@@ -44,7 +44,9 @@ constexpr std::array<Builtin, 24> kBuiltins{{
 
 }  // namespace
 
-void addBuiltinFunctions(UnitRegistry& registry) {
+std::vector<Function> builtinFunctions(RandomGenerator& generator) {
+    std::vector<Function> functions;
+    functions.reserve(kBuiltins.size() + 1);
     for (const Builtin& builtin : kBuiltins) {
         Function function;
         function.body = std::make_unique<MathFunctionNode>(
@@ -56,16 +58,17 @@ void addBuiltinFunctions(UnitRegistry& registry) {
         const EvaluationCost cost = function.body->cost(1);
         function.baseCost = cost.base;
         function.parameterUses = cost.uses;
-        registry.enterFunction(std::move(function));
+        functions.push_back(std::move(function));
     }
     Function rnd;
-    rnd.body = std::make_unique<RandomNode>(registry.random(), emptyToken());
+    rnd.body = std::make_unique<RandomNode>(generator, emptyToken());
     rnd.name = "rnd";
     rnd.argumentCount = 0;
     rnd.description = "Generates a pseudo-random number between [0..1]";
     rnd.drawsRandom = true;
     rnd.baseCost = rnd.body->cost(0).base;
-    registry.enterFunction(std::move(rnd));
+    functions.push_back(std::move(rnd));
+    return functions;
 }
 
 }  // namespace quantrel

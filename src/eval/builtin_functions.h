@@ -1,11 +1,15 @@
 #pragma once
 
+#include <vector>
+
+#include "eval/function.h"
+
 namespace quantrel {
 
-class UnitRegistry;
+class RandomGenerator;
 
-/// Enters the 25 built-in functions (sqrt ... floor, then rnd) into the registry's function
-/// table. rnd draws from the registry's random generator.
-void addBuiltinFunctions(UnitRegistry& registry);
+/// The 25 built-in functions in the order they are entered: sqrt ... floor, then rnd, which
+/// draws from `generator`.
+std::vector<Function> builtinFunctions(RandomGenerator& generator);
 
 }  // namespace quantrel

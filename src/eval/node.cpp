@@ -4,9 +4,10 @@
 #include <charconv>
 #include <cmath>
 
-#include "core/error.h"
+#include "base/error.h"
+#include "eval/function.h"
 #include "eval/random.h"
-#include "units/unit_registry.h"
+#include "units/unit_catalog.h"
 
 namespace quantrel {
 namespace {
@@ -27,7 +28,7 @@ const Token& emptyToken() {
 Node::Node(Token token, int precedence, bool isConstant)
     : token_(std::move(token)), precedence_(precedence), isConstant_(isConstant) {}
 
-const Unit* Node::resultUnit(const UnitRegistry&, const Scope&) const {
+const Unit* Node::resultUnit(const UnitCatalog&, const Scope&) const {
     return unit_;
 }
 
@@ -57,10 +58,10 @@ void checkEvaluationCost(const Node& node) {
     }
 }
 
-void foldToFixedPoint(NodePtr& root, const UnitRegistry& registry, const Scope& scope,
+void foldToFixedPoint(NodePtr& root, const UnitCatalog& units, const Scope& scope,
                       bool keepRandomCalls) {
     for (;;) {
-        FoldContext context{registry, scope, 0, keepRandomCalls};
+        FoldContext context{units, scope, 0, keepRandomCalls};
         foldInPlace(root, context);
         if (context.foldCount <= 0) return;
     }
@@ -100,8 +101,8 @@ long double VariableNode::evaluate(const Scope& scope) const {
     return variable(scope).evaluate(scope);
 }
 
-const Unit* VariableNode::resultUnit(const UnitRegistry& registry, const Scope& scope) const {
-    return variable(scope).resultUnit(registry, scope);
+const Unit* VariableNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
+    return variable(scope).resultUnit(units, scope);
 }
 
 NodePtr VariableNode::fold(FoldContext&) {
@@ -174,8 +175,8 @@ long double CallNode::evaluate(const Scope& scope) const {
     return function_->body->evaluate(bodyScope(scope));
 }
 
-const Unit* CallNode::resultUnit(const UnitRegistry& registry, const Scope& scope) const {
-    return function_->body->resultUnit(registry, bodyScope(scope));
+const Unit* CallNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
+    return function_->body->resultUnit(units, bodyScope(scope));
 }
 
 NodePtr CallNode::fold(FoldContext& context) {
@@ -189,7 +190,7 @@ NodePtr CallNode::fold(FoldContext& context) {
     checkEvaluationCost(*this);
     ++context.foldCount;
     auto constant = std::make_unique<NumberNode>(evaluate(kEmptyScope), emptyToken());
-    constant->setUnit(resultUnit(context.registry, context.scope));
+    constant->setUnit(resultUnit(context.units, context.scope));
     return constant;
 }
 
@@ -232,8 +233,8 @@ long double ConditionalNode::evaluate(const Scope& scope) const {
     return chosenBranch(scope).evaluate(scope);
 }
 
-const Unit* ConditionalNode::resultUnit(const UnitRegistry& registry, const Scope& scope) const {
-    return chosenBranch(scope).resultUnit(registry, scope);
+const Unit* ConditionalNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
+    return chosenBranch(scope).resultUnit(units, scope);
 }
 
 void ConditionalNode::clearUnits() {
@@ -273,9 +274,9 @@ UnaryNode::UnaryNode(NodePtr operand, int precedence, Token token)
     setHeight(1 + operand_->height());
 }
 
-const Unit* UnaryNode::resultUnit(const UnitRegistry& registry, const Scope& scope) const {
+const Unit* UnaryNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
     if (unit() != nullptr) return unit();
-    return operand_->resultUnit(registry, scope);
+    return operand_->resultUnit(units, scope);
 }
 
 EvaluationCost UnaryNode::cost(std::size_t parameterCount) const {
@@ -294,7 +295,7 @@ NodePtr UnaryNode::fold(FoldContext& context) {
     if (!operand_->isConstant()) return nullptr;
     ++context.foldCount;
     auto constant = std::make_unique<NumberNode>(evaluate(kEmptyScope), emptyToken());
-    constant->setUnit(operand_->resultUnit(context.registry, context.scope));
+    constant->setUnit(operand_->resultUnit(context.units, context.scope));
     return constant;
 }
 
@@ -431,7 +432,7 @@ NodePtr BinaryNode::fold(FoldContext& context) {
     if (!left_->isConstant() || !right_->isConstant()) return nullptr;
     ++context.foldCount;
     auto constant = std::make_unique<NumberNode>(evaluate(kEmptyScope), emptyToken());
-    constant->setUnit(resultUnit(context.registry, context.scope));
+    constant->setUnit(resultUnit(context.units, context.scope));
     constant->setHasTargetUnit(hasTargetUnit());
     return constant;
 }

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "syntax/token.h"
+#include "base/token.h"
 
 namespace quantrel {
 
 class Node;
-class UnitRegistry;
+class UnitCatalog;
 class RandomGenerator;
 struct Unit;
 struct Function;
@@ -30,7 +30,7 @@ struct Scope {
 
 /// State of one folding pass.
 struct FoldContext {
-    const UnitRegistry& registry;
+    const UnitCatalog& units;
     /// Variables for unit inference of folded constants; arguments are always empty.
     const Scope& scope;
     /// Incremented once for every subtree the pass replaces.
@@ -87,7 +87,7 @@ public:
     /// The value, in the reference unit of the node's quantity. Throws MathError.
     virtual long double evaluate(const Scope& scope) const = 0;
     /// The unit the value carries, or none. Checks that operands fit together; throws MathError.
-    virtual const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const;
+    virtual const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const;
     /// Forgets the units attached to this node (and to its operands, except for calls).
     virtual void clearUnits();
     /// Folds constant subtrees; returns the replacement of this node, or nullptr to keep it.
@@ -118,7 +118,7 @@ inline void foldInPlace(NodePtr& slot, FoldContext& context) {
 }
 
 /// Folds `root` until a pass changes nothing.
-void foldToFixedPoint(NodePtr& root, const UnitRegistry& registry, const Scope& scope,
+void foldToFixedPoint(NodePtr& root, const UnitCatalog& units, const Scope& scope,
                       bool keepRandomCalls = false);
 
 /// The largest cost() an expression may have: more work than this is refused, so that no input
@@ -151,7 +151,7 @@ public:
     VariableNode(int index, std::string name, Token token);
     std::string toString() const override { return name_; }
     long double evaluate(const Scope& scope) const override;
-    const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const override;
+    const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
     NodePtr fold(FoldContext& context) override;
 
 private:
@@ -195,7 +195,7 @@ public:
     const std::vector<NodePtr>& arguments() const { return arguments_; }
     std::string toString() const override;
     long double evaluate(const Scope& scope) const override;
-    const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const override;
+    const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override;
     EvaluationCost cost(std::size_t parameterCount) const override;
@@ -213,7 +213,7 @@ public:
     ConditionalNode(NodePtr condition, NodePtr thenBranch, NodePtr elseBranch, Token token);
     std::string toString() const override;
     long double evaluate(const Scope& scope) const override;
-    const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const override;
+    const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
     void clearUnits() override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override;
@@ -231,7 +231,7 @@ class UnaryNode : public Node {
 public:
     UnaryNode(NodePtr operand, int precedence, Token token);
     const Node& operand() const { return *operand_; }
-    const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const override;
+    const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
     void clearUnits() override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override { return operand_->drawsRandom(); }
@@ -309,7 +309,7 @@ public:
     std::string toString() const override;
     /// With an own unit: that unit (checked against the left operand for a target unit);
     /// otherwise the operand rules of operandUnit.
-    const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const override;
+    const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
     void clearUnits() override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override;
@@ -319,7 +319,7 @@ protected:
     /// The operator's text in the printed form.
     virtual const char* symbol() const = 0;
     /// The unit of the result from the operands' units; the rules depend on the operator token.
-    virtual const Unit* operandUnit(const UnitRegistry& registry, const Scope& scope) const;
+    virtual const Unit* operandUnit(const UnitCatalog& units, const Scope& scope) const;
     [[noreturn]] void failNoConversion(const std::string& left, const std::string& right) const;
 
     NodePtr left_;
@@ -384,7 +384,7 @@ public:
 
 protected:
     const char* symbol() const override { return "^"; }
-    const Unit* operandUnit(const UnitRegistry& registry, const Scope& scope) const override;
+    const Unit* operandUnit(const UnitCatalog& units, const Scope& scope) const override;
 };
 
 /// The comparisons give 1 or 0, a plain number; operands of two quantities are refused.
@@ -393,7 +393,7 @@ public:
     using BinaryNode::BinaryNode;
 
 protected:
-    const Unit* operandUnit(const UnitRegistry& registry, const Scope& scope) const override;
+    const Unit* operandUnit(const UnitCatalog& units, const Scope& scope) const override;
 };
 
 class LessNode : public ComparisonNode {
@@ -439,7 +439,7 @@ public:
     std::string toString() const override;
     long double evaluate(const Scope& scope) const override;
     /// The radicand's unit; the degree and the node's own unit play no part.
-    const Unit* resultUnit(const UnitRegistry& registry, const Scope& scope) const override;
+    const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
 
 protected:
     const char* symbol() const override { return "nroot"; }

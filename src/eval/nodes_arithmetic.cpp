@@ -3,9 +3,9 @@
 #include <cmath>
 #include <vector>
 
-#include "core/error.h"
+#include "base/error.h"
 #include "eval/node.h"
-#include "units/unit_registry.h"
+#include "units/unit_catalog.h"
 
 namespace quantrel {
 namespace {
@@ -100,10 +100,10 @@ void BinaryNode::failNoConversion(const std::string& left, const std::string& ri
     fail("No conversion found for " + left + " and " + right);
 }
 
-const Unit* BinaryNode::resultUnit(const UnitRegistry& registry, const Scope& scope) const {
-    if (unit() == nullptr) return operandUnit(registry, scope);
+const Unit* BinaryNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
+    if (unit() == nullptr) return operandUnit(units, scope);
     if (!hasTargetUnit()) return unit();
-    const Unit* value = left_->resultUnit(registry, scope);
+    const Unit* value = left_->resultUnit(units, scope);
     if (value == nullptr || value->referenceUnit != unit()->referenceUnit) {
         std::string text = "Can't convert";
         if (value != nullptr) text += " from " + value->quantity;
@@ -112,16 +112,16 @@ const Unit* BinaryNode::resultUnit(const UnitRegistry& registry, const Scope& sc
     return unit();
 }
 
-const Unit* BinaryNode::operandUnit(const UnitRegistry& registry, const Scope& scope) const {
+const Unit* BinaryNode::operandUnit(const UnitCatalog& units, const Scope& scope) const {
     const TokenKind op = token().kind;
     if (op == TokenKind::Star || op == TokenKind::Slash) {
         // Right operand's unit first: when both sides fail, the right side's error is reported.
-        const Unit* right = right_->resultUnit(registry, scope);
-        const Unit* left = left_->resultUnit(registry, scope);
+        const Unit* right = right_->resultUnit(units, scope);
+        const Unit* left = left_->resultUnit(units, scope);
         if (left != nullptr && right != nullptr) {
-            const Conversion* rule = registry.findConversion(left->quantity, op, right->quantity);
+            const Conversion* rule = units.findConversion(left->quantity, op, right->quantity);
             if (rule == nullptr && op == TokenKind::Star) {
-                rule = registry.findConversion(right->quantity, op, left->quantity);
+                rule = units.findConversion(right->quantity, op, left->quantity);
             }
             if (rule != nullptr) return rule->resultReference;
             if (op == TokenKind::Slash && left == right) return nullptr;
@@ -129,15 +129,15 @@ const Unit* BinaryNode::operandUnit(const UnitRegistry& registry, const Scope& s
         }
         if (op == TokenKind::Slash && left == nullptr && right != nullptr) {
             // A plain number divided by a quantity: a reciprocal rule such as "1 / Time".
-            if (const Conversion* rule = registry.findConversion("1", op, right->quantity)) {
+            if (const Conversion* rule = units.findConversion("1", op, right->quantity)) {
                 return rule->resultReference;
             }
             failNoConversion("1", right->quantity);
         }
         return left != nullptr ? left : right;
     }
-    const Unit* left = left_->resultUnit(registry, scope);
-    const Unit* right = right_->resultUnit(registry, scope);
+    const Unit* left = left_->resultUnit(units, scope);
+    const Unit* right = right_->resultUnit(units, scope);
     if (left != nullptr && right != nullptr && left->referenceUnit != right->referenceUnit &&
         op != TokenKind::Caret) {
         failNoConversion(left->quantity, right->quantity);
@@ -145,14 +145,14 @@ const Unit* BinaryNode::operandUnit(const UnitRegistry& registry, const Scope& s
     return left != nullptr ? left : right;
 }
 
-const Unit* ComparisonNode::operandUnit(const UnitRegistry& registry, const Scope& scope) const {
-    BinaryNode::operandUnit(registry, scope);  // refuses two different quantities
+const Unit* ComparisonNode::operandUnit(const UnitCatalog& units, const Scope& scope) const {
+    BinaryNode::operandUnit(units, scope);  // refuses two different quantities
     return nullptr;
 }
 
-const Unit* PowerNode::operandUnit(const UnitRegistry& registry, const Scope& scope) const {
-    const Unit* base = left_->resultUnit(registry, scope);
-    if (const Unit* exponentUnit = right_->resultUnit(registry, scope)) {
+const Unit* PowerNode::operandUnit(const UnitCatalog& units, const Scope& scope) const {
+    const Unit* base = left_->resultUnit(units, scope);
+    if (const Unit* exponentUnit = right_->resultUnit(units, scope)) {
         fail("Can't use " + exponentUnit->quantity + " as an exponent");
     }
     if (base == nullptr) return nullptr;
@@ -167,9 +167,9 @@ const Unit* PowerNode::operandUnit(const UnitRegistry& registry, const Scope& sc
     for (long double k = 1; k < n; ++k) {
         const Unit* current = powers.back();
         const Conversion* rule =
-            registry.findConversion(current->quantity, TokenKind::Star, quantity->quantity);
+            units.findConversion(current->quantity, TokenKind::Star, quantity->quantity);
         if (rule == nullptr) {
-            rule = registry.findConversion(quantity->quantity, TokenKind::Star, current->quantity);
+            rule = units.findConversion(quantity->quantity, TokenKind::Star, current->quantity);
         }
         if (rule == nullptr) failNoConversion(current->quantity, quantity->quantity);
         const Unit* next = rule->resultReference;
@@ -189,8 +189,8 @@ const Unit* PowerNode::operandUnit(const UnitRegistry& registry, const Scope& sc
     return powers.back();
 }
 
-const Unit* RootNode::resultUnit(const UnitRegistry& registry, const Scope& scope) const {
-    return right_->resultUnit(registry, scope);
+const Unit* RootNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
+    return right_->resultUnit(units, scope);
 }
 
 }  // namespace quantrel

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <locale.h>
 
-#include "units/unit_registry.h"
+#include "eval/function.h"
 
 namespace quantrel {
 namespace {

@@ -22,9 +22,9 @@
 #include <cstddef>
 #include <span>
 
-#include "core/error.h"
+#include "base/error.h"
+#include "base/token.h"
 #include "eval/node.h"
-#include "syntax/token.h"
 
 namespace quantrel {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "core/error.h"
-#include "units/unit_registry.h"
+#include "base/error.h"
+#include "syntax/name_lookup.h"
 
 namespace quantrel {
 namespace {
@@ -56,10 +56,6 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-bool isWhitespace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 int findName(std::span<const std::string_view> names, std::string_view name) {
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (names[i] == name) return static_cast<int>(i);
@@ -82,7 +78,48 @@ bool isIdentifierChar(char c) {
            c == '_' || c == '"' || c == '\'' || byte >= 0x80;
 }
 
-std::vector<Token> tokenize(const UnitRegistry& registry, std::string_view text,
+bool isBlankChar(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::size_t numberEnd(std::string_view text, std::size_t start) {
+    bool exponentSeen = false;
+    std::size_t i = start;
+    for (; i < text.size(); ++i) {
+        const char d = text[i];
+        const bool taken = isDigit(d) ||
+                           (!exponentSeen && (d == '.' || d == ',' || d == 'e' || d == 'E')) ||
+                           (exponentSeen && (d == '+' || d == '-'));
+        if (!taken) break;
+        if (d == 'e' || d == 'E') exponentSeen = true;
+    }
+    return i;
+}
+
+std::size_t nameStartBefore(std::string_view text, std::size_t cursor) {
+    cursor = std::min(cursor, text.size());
+    text = text.substr(0, cursor);
+    std::size_t nameStart = cursor;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (isDigit(c) || c == '.') {
+            i = numberEnd(text, i);
+            nameStart = cursor;
+        } else if (isIdentifierChar(c)) {
+            const std::size_t begin = i;
+            while (i < text.size() && isIdentifierChar(text[i]))
+                ++i;
+            nameStart = begin;
+        } else {
+            ++i;
+            nameStart = cursor;
+        }
+    }
+    return nameStart;
+}
+
+std::vector<Token> tokenize(const NameLookup& names, std::string_view text,
                             std::span<const std::string_view> parameterNames,
                             std::span<const std::string_view> variableNames) {
     std::vector<Token> tokens;
@@ -102,20 +139,11 @@ std::vector<Token> tokenize(const UnitRegistry& registry, std::string_view text,
         } else if (isDigit(c) || c == '.') {
             Token token = makeToken(TokenKind::Number, i);
             const std::size_t start = i;
-            bool exponentSeen = false;
-            for (; i < text.size(); ++i) {
-                const char d = text[i];
-                const bool taken =
-                    isDigit(d) ||
-                    (!exponentSeen && (d == '.' || d == ',' || d == 'e' || d == 'E')) ||
-                    (exponentSeen && (d == '+' || d == '-'));
-                if (!taken) break;
-                if (d == 'e' || d == 'E') exponentSeen = true;
-            }
+            i = numberEnd(text, start);
             token.text.assign(text.substr(start, i - start));
             std::replace(token.text.begin(), token.text.end(), ',', '.');  // a decimal comma
             tokens.push_back(std::move(token));
-        } else if (isWhitespace(c)) {
+        } else if (isBlankChar(c)) {
             ++i;
         } else {
             std::size_t end = i;
@@ -128,11 +156,11 @@ std::vector<Token> tokenize(const UnitRegistry& registry, std::string_view text,
                 token.kind = TokenKind::NRoot;
             } else if (name == "in") {
                 token.kind = TokenKind::In;
-                token.unit = registry.findUnit(name);
-            } else if (const Unit* unit = registry.findUnit(name)) {
+                token.unit = names.findUnit(name);
+            } else if (const Unit* unit = names.findUnit(name)) {
                 token.kind = TokenKind::UnitSymbol;
                 token.unit = unit;
-            } else if (const Function* function = registry.findFunction(name)) {
+            } else if (const Function* function = names.findFunction(name)) {
                 token.kind = TokenKind::FunctionName;
                 token.function = function;
             } else if (const int index = findName(parameterNames, name); index >= 0) {

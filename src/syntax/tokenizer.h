@@ -1,24 +1,38 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 #include <vector>
 
-#include "syntax/token.h"
+#include "base/token.h"
 
 namespace quantrel {
 
-class UnitRegistry;
+class NameLookup;
 
-/// Cuts `text` into tokens, classifying every name against the registry's units and functions
+/// Cuts `text` into tokens, classifying every name against the known units and functions
 /// and the caller's parameter and variable names. The list always ends with one End token.
 /// Throws TokenizerError "Syntax error" at a character that begins no token.
-std::vector<Token> tokenize(const UnitRegistry& registry, std::string_view text,
+std::vector<Token> tokenize(const NameLookup& names, std::string_view text,
                             std::span<const std::string_view> parameterNames = {},
                             std::span<const std::string_view> variableNames = {});
 
 /// Whether `c` belongs to a name: an ASCII letter or digit, "$", "_", a quote, or any byte of a
 /// multi-byte UTF-8 character. Independent of the process locale.
 bool isIdentifierChar(char c);
+
+/// Whether `c` is white space between tokens: space, tab, line feed, vertical tab, form feed or
+/// carriage return.
+bool isBlankChar(char c);
+
+/// The end of the number that begins at `start` of `text`: digits and one decimal mark ("." or
+/// ","), then an exponent letter followed by digits and signs.
+std::size_t numberEnd(std::string_view text, std::size_t start);
+
+/// Where the name that ends at `cursor` begins, by the tokenizer's rules, or `cursor` when no
+/// name ends there (numbers, operators and blanks end no name). Works on text that does not
+/// tokenize, too.
+std::size_t nameStartBefore(std::string_view text, std::size_t cursor);
 
 }  // namespace quantrel

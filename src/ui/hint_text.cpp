@@ -2,54 +2,20 @@
 
 #include <algorithm>
 
-#include "core/error.h"
-#include "syntax/token.h"
-#include "syntax/tokenizer.h"
-
 namespace quantrel::ui {
 namespace {
 
-bool isName(TokenKind kind) {
-    switch (kind) {
-        case TokenKind::FunctionName:
-        case TokenKind::UnitSymbol:
-        case TokenKind::ParameterName:
-        case TokenKind::VariableName:
-        case TokenKind::UnknownName:
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool isHintOperator(TokenKind kind) {
-    switch (kind) {
-        case TokenKind::Plus:
-        case TokenKind::Minus:
-        case TokenKind::Star:
-        case TokenKind::Slash:
-        case TokenKind::Caret:
-            return true;
-        default:
-            return false;
-    }
-}
-
-// The last token of `prefix` that the hint looks at, or nothing when the prefix does not
-// tokenize or has none. Names are tokenized without parameters or variables, so "ans" comes out
-// as an unresolved name.
-std::optional<Token> lastHintToken(const Calculator& calculator, std::string_view prefix) {
-    std::vector<Token> tokens;
-    try {
-        tokens = tokenize(calculator.registry(), prefix);
-    } catch (const TokenizerError&) {
-        return std::nullopt;
-    }
-    const auto found = std::find_if(tokens.rbegin(), tokens.rend(), [](const Token& token) {
-        return isName(token.kind) || isHintOperator(token.kind);
+// The last piece of `prefix` that the hint looks at (a name or an operator), or nothing when
+// the prefix does not tokenize or has none. Names are not resolved against variables, so "ans"
+// counts as a name like any other.
+std::optional<Lexeme> lastHintLexeme(const Calculator& calculator, std::string_view prefix) {
+    std::optional<std::vector<Lexeme>> pieces = calculator.lexemes(prefix);
+    if (!pieces) return std::nullopt;
+    const auto found = std::find_if(pieces->rbegin(), pieces->rend(), [](const Lexeme& piece) {
+        return piece.kind == Lexeme::Kind::Name || piece.kind == Lexeme::Kind::Operator;
     });
-    if (found == tokens.rend()) return std::nullopt;
-    return *found;
+    if (found == pieces->rend()) return std::nullopt;
+    return std::move(*found);
 }
 
 std::string_view clippedPrefix(std::string_view text, int caret) {
@@ -61,9 +27,9 @@ std::string_view clippedPrefix(std::string_view text, int caret) {
 
 HintText hintFor(const Calculator& calculator, std::string_view prefix) {
     HintText hint;
-    const std::optional<Token> token = lastHintToken(calculator, prefix);
+    const std::optional<Lexeme> token = lastHintLexeme(calculator, prefix);
     // An operator begins no name, so it offers nothing and hides the line.
-    if (!token || isHintOperator(token->kind)) return hint;
+    if (!token || token->kind == Lexeme::Kind::Operator) return hint;
 
     const std::size_t position = static_cast<std::size_t>(token->position);
     std::vector<std::string> names = calculator.completions(token->text);
@@ -90,27 +56,23 @@ HintText hintFor(const Calculator& calculator, std::string_view prefix) {
     return hint;
 }
 
-std::optional<Completion> completeWord(const Calculator& calculator, std::string_view text,
-                                       int caret, std::string_view word) {
-    const std::optional<Token> hinted = lastHintToken(calculator, clippedPrefix(text, caret));
+std::optional<CompletedInput> completeWord(const Calculator& calculator, std::string_view text,
+                                           int caret, std::string_view word) {
+    const std::optional<Lexeme> hinted = lastHintLexeme(calculator, clippedPrefix(text, caret));
     if (!hinted) return std::nullopt;
 
-    std::vector<Token> tokens;
-    try {
-        tokens = tokenize(calculator.registry(), text);
-    } catch (const TokenizerError&) {
-        return std::nullopt;
-    }
-    // The list always ends with the End token, whose position is the text's length, so some
-    // token begins at or after the hinted one.
-    const auto replaced = std::find_if(tokens.begin(), tokens.end(), [&](const Token& token) {
-        return token.position >= hinted->position;
+    const std::optional<std::vector<Lexeme>> pieces = calculator.lexemes(text);
+    if (!pieces) return std::nullopt;
+    // The list always ends with the End piece, whose position is the text's length, so some
+    // piece begins at or after the hinted one.
+    const auto replaced = std::find_if(pieces->begin(), pieces->end(), [&](const Lexeme& piece) {
+        return piece.position >= hinted->position;
     });
-    if (replaced == tokens.end()) return std::nullopt;
+    if (replaced == pieces->end()) return std::nullopt;
 
     const std::size_t begin = std::min(text.size(), static_cast<std::size_t>(replaced->position));
     const std::size_t end = std::min(text.size(), begin + replaced->text.size());
-    Completion completion;
+    CompletedInput completion;
     completion.text.reserve(text.size() + word.size() + 1);
     completion.text.append(text.substr(0, begin));
     completion.text.append(word);

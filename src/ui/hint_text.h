@@ -26,7 +26,7 @@ struct HintText {
 HintText hintFor(const Calculator& calculator, std::string_view prefix);
 
 /// The input line after a completion link was chosen.
-struct Completion {
+struct CompletedInput {
     std::string text;  ///< the whole new input text
     int caret = 0;     ///< byte offset of the caret, directly after the space that follows `word`
 };
@@ -34,8 +34,8 @@ struct Completion {
 /// Completes the name before the caret with `word`: the whole token at the hint's name (also the
 /// characters after the caret) is replaced by `word` and one space. Returns nothing, and the
 /// input stays as it is, when the text does not tokenize or no name precedes the caret.
-std::optional<Completion> completeWord(const Calculator& calculator, std::string_view text,
-                                       int caret, std::string_view word);
+std::optional<CompletedInput> completeWord(const Calculator& calculator, std::string_view text,
+                                           int caret, std::string_view word);
 
 /// Text with "&", "<", ">" and '"' written as HTML entities.
 std::string escapeHtml(std::string_view text);

@@ -13,7 +13,6 @@
 #include <QMessageBox>
 
 #include "core/calculator.h"
-#include "core/error.h"
 #include "ui/main_window.h"
 #include "ui/startup_options.h"
 #include "ui/user_guide.h"
@@ -71,7 +70,11 @@ int main(int argc, char* argv[]) {
     try {
         calculator.emplace(settingsDirectory);
     } catch (const quantrel::Error& error) {
-        reportSettingsError(error.message());
+        std::string message = error.message();
+        if (const std::string location = error.locationText(); !location.empty()) {
+            message += "\n  " + location;
+        }
+        reportSettingsError(message);
         return kExitSettingsError;
     }
 

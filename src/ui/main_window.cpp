@@ -1,13 +1,11 @@
 #include "ui/main_window.h"
 
-#include "core/error.h"
 #include "ui/about_dialog.h"
 #include "ui/dialog_metrics.h"
 #include "ui/hint_line.h"
 #include "ui/hint_text.h"
 #include "ui/input_line.h"
 #include "ui/name_grid_action.h"
-#include "units/unit_registry.h"
 
 #include <algorithm>
 #include <optional>
@@ -157,12 +155,12 @@ void MainWindow::createMenus(QMenuBar* menuBar) {
     insert->setObjectName(QStringLiteral("insertMenu"));
     insert->addSeparator();
 
-    for (const auto& [name, function] : calculator_.registry().functions()) {
+    for (FunctionEntry& function : calculator_.functionList()) {
         if (static_cast<int>(functionNames_.size()) == kMaxMenuFunctions) break;
-        functionNames_.push_back(name);
+        functionNames_.push_back(std::move(function.name));
     }
-    for (const auto& [symbol, unit] : calculator_.registry().units())
-        unitNames_.push_back(symbol);
+    for (UnitEntry& unit : calculator_.unitList())
+        unitNames_.push_back(std::move(unit.symbol));
 
     QMenu* functions = insert->addMenu(QStringLiteral("Function"));
     functions->setObjectName(QStringLiteral("functionMenu"));
@@ -183,7 +181,7 @@ void MainWindow::evaluateInput() {
     input_->clearMarks();
     errorLine_->setRichText({});
     try {
-        result_->setText(QString::fromStdString(calculator_.evaluateLine(line)));
+        result_->setText(QString::fromStdString(calculator_.evaluate(line).text));
         errorLine_->setRichText({});
     } catch (const Error& error) {
         result_->clear();
@@ -231,7 +229,8 @@ void MainWindow::followLink(const QUrl& link) {
     const int caret = std::min<int>(input_->textCursor().selectionStart(), text.size());
     const std::string utf8 = text.toStdString();
     const int caretBytes = static_cast<int>(text.left(caret).toUtf8().size());
-    const std::optional<Completion> completion = completeWord(calculator_, utf8, caretBytes, word);
+    const std::optional<CompletedInput> completion =
+        completeWord(calculator_, utf8, caretBytes, word);
     if (!completion) return;
 
     input_->setPlainText(QString::fromStdString(completion->text));

@@ -84,16 +84,17 @@ TEST(Listings, WriteTabSeparatedRecordsInKeyOrder) {
     auto registry = test::makeTestRegistry();
     registry->defineUnit("Length", "yd", std::string("yard"), "Three\tfeet\nexactly",
                          std::string("0.9144 m"));
+    const std::size_t unitCount = registry->units().size();
+    const Calculator calculator(std::move(registry));
     std::ostringstream unitStream;
-    listUnits(*registry, unitStream);
+    listUnits(calculator, unitStream);
     const std::string units = unitStream.str();
     EXPECT_EQ(units.substr(0, units.find('\n') + 1), "Hz\thertz\tFrequency\tThe hertz\n");
     EXPECT_NE(units.find("\nyd\tyard\tLength\tThree feet exactly\n"), std::string::npos);
-    EXPECT_EQ(std::count(units.begin(), units.end(), '\n'),
-              static_cast<long>(registry->units().size()));
+    EXPECT_EQ(std::count(units.begin(), units.end(), '\n'), static_cast<long>(unitCount));
 
     std::ostringstream functions;
-    listFunctions(*registry, functions);
+    listFunctions(calculator, functions);
     EXPECT_NE(functions.str().find("\nhyp\ta b\tHypotenuse\n"), std::string::npos);
     EXPECT_NE(functions.str().find("\nsqrt\tx\t"), std::string::npos);
     EXPECT_LT(functions.str().find("\ndice\t"), functions.str().find("\nhyp\t"));

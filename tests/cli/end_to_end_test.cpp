@@ -136,12 +136,16 @@ TEST_F(CliProgram, EvaluatesStandardInputAndSeparatesErrors) {
 
 TEST_F(CliProgram, ReportsStartupFailures) {
     TemporaryDirectory broken;
-    broken.write("bad.xml", R"(<Units><Quantity Name="Length"><Unit>1</Unit></Quantity></Units>)");
+    broken.write("bad.xml",
+                 "<Units>\n<Quantity Name=\"Length\">\n  <Unit>1</Unit></Quantity></Units>");
     const Outcome settingsError = runCli({"--settings", broken.path().string(), "1"});
     EXPECT_EQ(settingsError.status, 2);
     EXPECT_EQ(settingsError.out, "");
-    EXPECT_EQ(settingsError.err, "Configuration error (" + (broken.path() / "bad.xml").string() +
-                                     "): No unit symbol defined\n");
+    const std::string file = (broken.path() / "bad.xml").string();
+    // The message as it always was, then where the settings went wrong.
+    EXPECT_EQ(settingsError.err, "Configuration error (" + file +
+                                     "): No unit symbol defined\n  at " + file +
+                                     ":3, quantity 'Length'\n");
 
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--bogus"}, {"1", "--seed", "-1"}, {"--settings"}}) {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/error.h"
+#include "base/error.h"
+#include "settings/unit_registry.h"
 #include "support/test_support.h"
-#include "units/unit_registry.h"
 
 namespace quantrel {
 namespace {

@@ -16,9 +16,9 @@
 namespace quantrel {
 namespace {
 
-std::string printfG(long double x) {
+std::string printfG(long double x, int precision = 6) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(x));
+    std::snprintf(buffer, sizeof buffer, "%.*g", precision, static_cast<double>(x));
     return buffer;
 }
 
@@ -34,7 +34,7 @@ TEST(NumberFormat, KnownTexts) {
     }
 }
 
-TEST(NumberFormat, MatchesPrintfG) {
+std::vector<long double> sampleValues() {
     std::vector<long double> values = {
         0,
         -0.0L,
@@ -85,12 +85,32 @@ TEST(NumberFormat, MatchesPrintfG) {
             values.push_back(i % 2 == 0 ? value : -value);
         }
     }
-    for (long double value : values) {
-        SCOPED_TRACE(printfG(value));
-        EXPECT_EQ(formatNumber(value), printfG(value));
-        // The display-unit choice compares lengths without writing the texts.
-        EXPECT_EQ(formattedLength(value), printfG(value).size());
+    return values;
+}
+
+TEST(NumberFormat, MatchesPrintfGAtEveryPrecision) {
+    const std::vector<long double> values = sampleValues();
+    for (int precision = NumberFormat::kMinPrecision; precision <= NumberFormat::kMaxPrecision;
+         ++precision) {
+        const NumberFormat format(precision);
+        for (long double value : values) {
+            const std::string expected = printfG(value, precision);
+            SCOPED_TRACE(std::to_string(precision) + " digits: " + expected);
+            ASSERT_EQ(format.format(value), expected);
+            // The display-unit choice compares lengths without writing the texts.
+            ASSERT_EQ(format.length(value), expected.size());
+        }
     }
+    // The default is today's six digits.
+    EXPECT_EQ(formatNumber(1.0L / 3), "0.333333");
+}
+
+TEST(NumberFormat, ClampsThePrecision) {
+    EXPECT_EQ(NumberFormat(0).precision(), 1);
+    EXPECT_EQ(NumberFormat(-5).precision(), 1);
+    EXPECT_EQ(NumberFormat(99).precision(), 18);
+    EXPECT_EQ(NumberFormat(1).format(150), "2e+02");
+    EXPECT_EQ(NumberFormat(18).format(0.1L), "0.100000000000000006");
 }
 
 /// Sets a locale for the test's duration and restores "C" afterwards, also on failure.

@@ -7,14 +7,14 @@
 #include <string_view>
 #include <vector>
 
-#include "core/error.h"
+#include "base/error.h"
 #include "core/number_format.h"
 #include "eval/node.h"
 #include "eval/random.h"
+#include "settings/unit_registry.h"
 #include "support/test_support.h"
 #include "syntax/parser.h"
 #include "syntax/tokenizer.h"
-#include "units/unit_registry.h"
 
 namespace quantrel {
 namespace {

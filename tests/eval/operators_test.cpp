@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "core/error.h"
+#include "base/error.h"
 #include "core/number_format.h"
 #include "eval/node.h"
+#include "settings/unit_registry.h"
 #include "support/test_support.h"
-#include "units/unit_registry.h"
 
 namespace quantrel {
 namespace {
@@ -234,7 +234,7 @@ public:
         log_->push_back(name_);
         return value_;
     }
-    const Unit* resultUnit(const UnitRegistry&, const Scope&) const override {
+    const Unit* resultUnit(const UnitCatalog&, const Scope&) const override {
         log_->push_back("unit " + name_);
         return unit();
     }

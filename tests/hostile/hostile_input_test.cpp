@@ -6,10 +6,10 @@
 #include <cmath>
 #include <string>
 
+#include "base/error.h"
 #include "core/calculator.h"
-#include "core/error.h"
+#include "settings/unit_registry.h"
 #include "support/test_support.h"
-#include "units/unit_registry.h"
 
 namespace quantrel {
 namespace {
@@ -22,7 +22,8 @@ using test::TemporaryDirectory;
 std::string repeated(std::string_view piece, std::size_t times) {
     std::string text;
     text.reserve(piece.size() * times);
-    for (std::size_t i = 0; i < times; ++i) text += piece;
+    for (std::size_t i = 0; i < times; ++i)
+        text += piece;
     return text;
 }
 
@@ -75,15 +76,17 @@ TEST(HostileInput, DeepNestingOfEveryFormFailsCleanly) {
 TEST(HostileInput, MegabyteLinesFailCleanlyAndKeepAns) {
     Calculator calc = makeTestCalculator();
     constexpr std::size_t kSize = 1 << 20;
-    expectCleanFailure(calc, repeated("1 ", kSize / 2), "Parser");           // Expected END
-    expectCleanFailure(calc, repeated("x", kSize), "Parser");                // one unknown name
-    expectCleanFailure(calc, "1" + repeated("0", kSize), "Parser");          // overflow
+    expectCleanFailure(calc, repeated("1 ", kSize / 2), "Parser");   // Expected END
+    expectCleanFailure(calc, repeated("x", kSize), "Parser");        // one unknown name
+    expectCleanFailure(calc, "1" + repeated("0", kSize), "Parser");  // overflow
     expectCleanFailure(calc, repeated(" ", kSize) + "#", "Tokenizer");
     expectCleanFailure(calc, repeated("1 m + 1 kg + ", kSize / 12) + "1", "Parser");
     expectResult(calc, repeated(" ", kSize) + "2 km", "2 km");
 }
 
-bool isNanText(const std::string& text) { return text.find("nan") != std::string::npos; }
+bool isNanText(const std::string& text) {
+    return text.find("nan") != std::string::npos;
+}
 
 TEST(HostileInput, HugeExponentsAndOverflowGiveNumbersNotCrashes) {
     Calculator calc = makeTestCalculator();
@@ -169,8 +172,8 @@ TEST(HostileInput, ExponentialWorkInSettingsIsRefusedAtLoadTime) {
     std::string functions = R"(<Function Name="g0" Parameters="x">x + x</Function>)";
     for (int k = 1; k <= 60; ++k) {
         const std::string previous = "g" + std::to_string(k - 1);
-        functions += "<Function Name=\"g" + std::to_string(k) + "\" Parameters=\"x\">" +
-                     previous + " x + " + previous + " x</Function>";
+        functions += "<Function Name=\"g" + std::to_string(k) + "\" Parameters=\"x\">" + previous +
+                     " x + " + previous + " x</Function>";
     }
     functions += R"(<Function Name="big">g60 1</Function>)";
     directory.write("functions.xml", "<Functions>" + functions + "</Functions>");

@@ -14,10 +14,10 @@
 #include <string_view>
 #include <tuple>
 
+#include "base/token.h"
 #include "core/calculator.h"
+#include "settings/unit_registry.h"
 #include "support/test_support.h"
-#include "syntax/token.h"
-#include "units/unit_registry.h"
 
 namespace quantrel {
 namespace {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "core/error.h"
+#include "base/error.h"
 
 namespace quantrel::test {
 
@@ -58,12 +58,20 @@ std::unique_ptr<UnitRegistry> makeTestRegistry(std::uint32_t seed) {
     return registry;
 }
 
-Calculator makeTestCalculator(std::uint32_t seed) { return Calculator(makeTestRegistry(seed)); }
+Calculator makeTestCalculator(std::uint32_t seed) {
+    return Calculator(makeTestRegistry(seed));
+}
 
 void expectResult(Calculator& calculator, std::string_view input, std::string_view expected) {
     SCOPED_TRACE(std::string("input: ") + std::string(input));
     try {
-        EXPECT_EQ(calculator.evaluateLine(input), expected);
+        // The record and the line agree: the text is the number written with the calculator's
+        // format, then the symbol of the unit it is shown in.
+        const EvaluationResult result = calculator.evaluate(input);
+        EXPECT_EQ(result.text, expected);
+        EXPECT_EQ(result.number, calculator.numberFormat().format(result.value));
+        EXPECT_EQ(result.text,
+                  result.unit == nullptr ? result.number : result.number + " " + result.unit->symbol);
     } catch (const Error& error) {
         ADD_FAILURE() << "unexpected error: " << error.message(input);
     }

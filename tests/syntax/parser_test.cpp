@@ -10,12 +10,12 @@
 #include <string_view>
 #include <vector>
 
-#include "core/error.h"
+#include "base/error.h"
 #include "eval/node.h"
+#include "settings/unit_registry.h"
 #include "support/test_support.h"
 #include "syntax/scoped_locale.h"
 #include "syntax/tokenizer.h"
-#include "units/unit_registry.h"
 
 namespace quantrel {
 namespace {

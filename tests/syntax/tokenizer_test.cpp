@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/error.h"
+#include "base/error.h"
+#include "settings/unit_registry.h"
 #include "support/test_support.h"
 #include "syntax/scoped_locale.h"
-#include "units/unit_registry.h"
 
 namespace quantrel {
 namespace {

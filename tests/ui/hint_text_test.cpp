@@ -127,7 +127,7 @@ TEST(CompleteWord, ReplacesTheWholeWordAtTheHint) {
     };
     for (const CompletionCase& c : cases) {
         SCOPED_TRACE(std::string("text: ") + c.text);
-        const std::optional<Completion> completion =
+        const std::optional<CompletedInput> completion =
             completeWord(calculator, c.text, c.caret, c.word);
         if (c.expectedText == nullptr) {
             EXPECT_FALSE(completion.has_value());

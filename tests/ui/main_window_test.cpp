@@ -23,13 +23,13 @@
 #include <string>
 
 #include "core/calculator.h"
+#include "settings/unit_registry.h"
 #include "support/test_support.h"
 #include "ui/about_dialog.h"
 #include "ui/hint_line.h"
 #include "ui/input_line.h"
 #include "ui/main_window.h"
 #include "ui/name_grid_action.h"
-#include "units/unit_registry.h"
 
 using quantrel::ui::AboutDialog;
 using quantrel::ui::HintLine;

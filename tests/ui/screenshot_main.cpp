@@ -10,8 +10,8 @@
 
 #include <iostream>
 
+#include "base/error.h"
 #include "core/calculator.h"
-#include "core/error.h"
 #include "ui/about_dialog.h"
 #include "ui/input_line.h"
 #include "ui/main_window.h"

@@ -1,4 +1,4 @@
-#include "core/error.h"
+#include "base/error.h"
 
 #include <algorithm>
 
@@ -21,6 +21,21 @@ std::string prefixed(std::string_view prefix, const std::string& text) {
 }
 
 }  // namespace
+
+std::string Error::locationText() const {
+    if (!location_) return {};
+    std::string text = "at ";
+    text += location_->file;
+    if (location_->line > 0) {
+        text += ':';
+        text += std::to_string(location_->line);
+    }
+    if (!location_->subject.empty()) {
+        text += ", ";
+        text += location_->subject;
+    }
+    return text;
+}
 
 std::string TokenizerError::message(std::optional<std::string_view> input) const {
     std::string full = prefixed("Tokenizer error: ", text());

@@ -6,7 +6,7 @@
 #include <string>
 #include <typeinfo>
 
-#include "core/error.h"
+#include "base/error.h"
 
 namespace quantrel::test {
 

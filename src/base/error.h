@@ -4,8 +4,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
-#include "syntax/token.h"
+#include "base/token.h"
 
 namespace quantrel {
 
@@ -14,6 +15,16 @@ struct Span {
     int begin = 0;
     int end = 0;
     friend bool operator==(const Span&, const Span&) = default;
+};
+
+/// Where in the settings a failure was found: the file as messages name it, the line of the
+/// element being read (0 when unknown), and what that element defines, for example
+/// "unit 'zz'" (empty when it defines nothing with a name).
+struct SettingsLocation {
+    std::string file;
+    int line = 0;
+    std::string subject;
+    friend bool operator==(const SettingsLocation&, const SettingsLocation&) = default;
 };
 
 /// Base of every failure the engine reports. Thrown by value, caught by const reference at the
@@ -29,8 +40,15 @@ public:
     /// The full one-line message; `input` is the text the error was found in, when known.
     virtual std::string message(std::optional<std::string_view> input = std::nullopt) const = 0;
 
+    /// Where in the settings the error was found; none for errors in an input line.
+    const std::optional<SettingsLocation>& location() const { return location_; }
+    void setLocation(SettingsLocation location) { location_ = std::move(location); }
+    /// The location as one line, "at settings/40-matter.xml:214, unit 'zz'"; empty without one.
+    std::string locationText() const;
+
 private:
     std::string text_;
+    std::optional<SettingsLocation> location_;
 };
 
 /// A character the tokenizer cannot read.

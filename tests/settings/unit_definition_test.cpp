@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
+#include "base/error.h"
 #include "core/calculator.h"
-#include "core/error.h"
+#include "settings/caught_error.h"
+#include "settings/unit_registry.h"
 #include "support/test_support.h"
-#include "units/caught_error.h"
-#include "units/unit_registry.h"
 
 namespace quantrel {
 namespace {

@@ -1,9 +1,9 @@
 // Entering conversion rules and user functions from the settings.
 
-#include "core/error.h"
+#include "base/error.h"
+#include "settings/unit_registry.h"
 #include "syntax/parser.h"
 #include "syntax/tokenizer.h"
-#include "units/unit_registry.h"
 
 namespace quantrel {
 
@@ -18,7 +18,7 @@ void UnitRegistry::addConversion(std::string_view formula, const std::string& re
     rule.right = tokens[2].text;
     rule.result = result;
     rule.resultReference = resultUnits->front();
-    conversions_.push_back(std::move(rule));
+    enterConversion(std::move(rule));
 }
 
 const Function& UnitRegistry::defineFunction(const std::string& name,

@@ -1,7 +1,7 @@
 // Loading settings directories: file discovery and order, document layouts, and every failure
 // with the file and line it names.
 
-#include "units/settings_loader.h"
+#include "settings/settings_loader.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "base/error.h"
 #include "core/calculator.h"
-#include "core/error.h"
+#include "settings/caught_error.h"
+#include "settings/settings_source.h"
+#include "settings/unit_registry.h"
 #include "support/test_support.h"
-#include "units/caught_error.h"
-#include "units/unit_registry.h"
 
 namespace quantrel {
 namespace {
@@ -28,16 +29,34 @@ std::string shown(const TemporaryDirectory& directory) {
     return directory.path().generic_string();
 }
 
-std::unique_ptr<UnitRegistry> load(const std::filesystem::path& directory) {
+/// Settings files held in memory, named "mem/NAME", loaded in the order they were written.
+class MemoryDirectory {
+public:
+    void write(const std::string& name, std::string_view content) {
+        source_.add("mem/" + name, std::string(content));
+    }
+    const MemorySource& source() const { return source_; }
+
+private:
+    MemorySource source_;
+};
+
+std::string shown(const MemoryDirectory&) {
+    return "mem";
+}
+
+template <typename Settings>
+std::unique_ptr<UnitRegistry> load(const Settings& settings) {
     auto registry = std::make_unique<UnitRegistry>(5489);
-    loadSettings(*registry, directory);
+    loadSettings(*registry, settings);
     return registry;
 }
 
-/// The message of the ConfigError that loading `directory` raises, or "" after a test failure.
-std::string loadFailure(const std::filesystem::path& directory) {
+/// The message of the ConfigError that loading `settings` raises, or "" after a test failure.
+template <typename Settings>
+std::string loadFailure(const Settings& settings) {
     UnitRegistry registry(5489);
-    const auto error = caughtError<ConfigError>([&] { loadSettings(registry, directory); });
+    const auto error = caughtError<ConfigError>([&] { loadSettings(registry, settings); });
     return error ? error->message() : "";
 }
 
@@ -101,10 +120,10 @@ TEST(SettingsLoader, EachFailureNamesTheFile) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        TemporaryDirectory directory;
+        MemoryDirectory directory;
         directory.write("units.xml",
                         "<Settings>\n" + std::string(kLength) + row.content + "\n</Settings>\n");
-        EXPECT_EQ(loadFailure(directory.path()),
+        EXPECT_EQ(loadFailure(directory.source()),
                   "Configuration error (" + shown(directory) + "/units.xml): " + row.text);
     }
 }
@@ -131,10 +150,10 @@ TEST(SettingsLoader, ReaderProblemsFailWithTheirLine) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        TemporaryDirectory directory;
+        MemoryDirectory directory;
         directory.write("units.xml", row.content);
         const std::string line = row.line > 0 ? ":" + std::to_string(row.line) : "";
-        EXPECT_EQ(loadFailure(directory.path()), "Configuration error (" + shown(directory) +
+        EXPECT_EQ(loadFailure(directory.source()), "Configuration error (" + shown(directory) +
                                                      "/units.xml" + line +
                                                      "): Error while parsing");
     }
@@ -143,14 +162,84 @@ TEST(SettingsLoader, ReaderProblemsFailWithTheirLine) {
 TEST(SettingsLoader, FileWithoutAnyTagFails) {
     for (const char* content : {"just some text", "<!-- only a comment -->", "  \n\t\n"}) {
         SCOPED_TRACE(content);
-        TemporaryDirectory directory;
+        MemoryDirectory directory;
         directory.write("units.xml", content);
         UnitRegistry registry(5489);
         const auto error =
-            caughtError<ConfigError>([&] { loadSettings(registry, directory.path()); });
+            caughtError<ConfigError>([&] { loadSettings(registry, directory.source()); });
         if (!error) continue;
         EXPECT_EQ(error->text(), "Error while parsing");
         EXPECT_EQ(error->file(), shown(directory) + "/units.xml");
+    }
+}
+
+TEST(SettingsLoader, EveryFailureKnowsWhereItWasFound) {
+    struct Row {
+        const char* what;
+        const char* content;
+        const char* message;
+        const char* location;
+    };
+    const Row rows[] = {
+        {"bad character in a unit definition",
+         "<Units>\n <Quantity Name=\"Length\">\n  <Unit Symbol=\"m\">1</Unit>\n"
+         "  <Unit Symbol=\"zz\">2 # m</Unit>\n </Quantity>\n</Units>",
+         "Tokenizer error: Syntax error", "at mem/40-matter.xml:4, unit 'zz'"},
+        {"parse error in a unit definition",
+         "<Units>\n <Quantity Name=\"Length\">\n\n  <Unit Symbol=\"m\">(1</Unit>\n"
+         " </Quantity>\n</Units>",
+         "Configuration error (mem/40-matter.xml): Error while parsing unit 'm': Parse error: "
+         "Expected right parenthesis near ''",
+         "at mem/40-matter.xml:4, unit 'm'"},
+        {"math error in a unit definition",
+         "<Units><Quantity Name=\"Q\">\n<Unit Symbol=\"q\">1 / 0</Unit></Quantity></Units>",
+         "Math error: Division by zero", "at mem/40-matter.xml:2, unit 'q'"},
+        {"repeated unit",
+         "<Units><Quantity Name=\"Q\">\n<Unit Symbol=\"q\">1</Unit>\n"
+         "<Unit Symbol=\"q\">2</Unit></Quantity></Units>",
+         "Configuration error (mem/40-matter.xml): Unit 'q' already defined",
+         "at mem/40-matter.xml:3, unit 'q'"},
+        {"unit without symbol", "<Units>\n<Quantity Name=\"Q\"><Unit>1</Unit></Quantity></Units>",
+         "Configuration error (mem/40-matter.xml): No unit symbol defined",
+         "at mem/40-matter.xml:2, quantity 'Q'"},
+        {"quantity without name", "<Units>\n\n<Quantity><Unit>1</Unit></Quantity></Units>",
+         "Configuration error (mem/40-matter.xml): Illegal or missing quantity name",
+         "at mem/40-matter.xml:3"},
+        {"parse error in a formula",
+         "<Units><Quantity Name=\"Q\"><Unit Symbol=\"q\">1</Unit></Quantity></Units>\n"
+         "<Conversions>\n<Conversion Formula=\"Q * Q Q\" Result=\"Q\"/></Conversions>",
+         "Configuration error (mem/40-matter.xml): Invalid formula format",
+         "at mem/40-matter.xml:3, rule 'Q * Q Q'"},
+        {"unknown result",
+         "<Conversions>\n<Conversion Formula=\"Q * Q\" Result=\"R\"/></Conversions>",
+         "Configuration error (mem/40-matter.xml): Unknown result type 'R'",
+         "at mem/40-matter.xml:2, rule 'Q * Q'"},
+        {"division by zero in a function body",
+         "<Functions>\n<Function Name=\"f\"\n Parameters=\"x\">x + 1/0</Function>\n"
+         "</Functions>",
+         "Math error: Division by zero", "at mem/40-matter.xml:2, function 'f'"},
+        {"bad character in a function body",
+         "<Functions><Function Name=\"g\">1 ; 2</Function></Functions>",
+         "Tokenizer error: Syntax error", "at mem/40-matter.xml:1, function 'g'"},
+        {"function without name", "<Functions>\n<Function>1</Function></Functions>",
+         "Configuration error (mem/40-matter.xml): Illegal function name",
+         "at mem/40-matter.xml:2"},
+        {"bad XML line", "<Units>\n<Quantity Name=\"Q\">\n</Units></Quantity>\n<",
+         "Configuration error (mem/40-matter.xml:3): Error while parsing",
+         "at mem/40-matter.xml:3"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        MemoryDirectory directory;
+        directory.write("40-matter.xml", row.content);
+        UnitRegistry registry(5489);
+        try {
+            loadSettings(registry, directory.source());
+            ADD_FAILURE() << "loaded";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.message(), row.message);
+            EXPECT_EQ(error.locationText(), row.location);
+        }
     }
 }
 
@@ -162,13 +251,13 @@ TEST(SettingsLoader, UnreadableFileFailsWithoutLine) {
 }
 
 TEST(SettingsLoader, ErrorsInsideDefinitionsPassUnchanged) {
-    TemporaryDirectory directory;
+    MemoryDirectory directory;
     directory.write("units.xml",
                     "<Units><Quantity Name=\"Q\"><Unit Symbol=\"u\">1 # 2</Unit>"
                     "</Quantity></Units>");
     UnitRegistry registry(5489);
     const auto tokenizer =
-        caughtError<TokenizerError>([&] { loadSettings(registry, directory.path()); });
+        caughtError<TokenizerError>([&] { loadSettings(registry, directory.source()); });
     if (tokenizer) {
         EXPECT_EQ(tokenizer->message(), "Tokenizer error: Syntax error");
     }
@@ -177,14 +266,14 @@ TEST(SettingsLoader, ErrorsInsideDefinitionsPassUnchanged) {
                     "<Functions><Function Name=\"f\" Parameters=\"x\">x + 1/0"
                     "</Function></Functions>");
     UnitRegistry second(5489);
-    const auto math = caughtError<MathError>([&] { loadSettings(second, directory.path()); });
+    const auto math = caughtError<MathError>([&] { loadSettings(second, directory.source()); });
     if (math) {
         EXPECT_EQ(math->message(), "Math error: Division by zero");
     }
 }
 
 TEST(SettingsLoader, FirstFailureStopsLoadingAndKeepsWhatCameBefore) {
-    TemporaryDirectory directory;
+    MemoryDirectory directory;
     directory.write("a.xml", kLength);
     directory.write("b.xml",
                     "<Units><Quantity Name=\"Length\">"
@@ -196,7 +285,7 @@ TEST(SettingsLoader, FirstFailureStopsLoadingAndKeepsWhatCameBefore) {
                     "<Units><Quantity Name=\"Mass\"><Unit Symbol=\"kg\">1</Unit>"
                     "</Quantity></Units>");
     UnitRegistry registry(5489);
-    EXPECT_THROW(loadSettings(registry, directory.path()), ConfigError);
+    EXPECT_THROW(loadSettings(registry, directory.source()), ConfigError);
     EXPECT_NE(registry.findUnit("m"), nullptr);
     EXPECT_NE(registry.findUnit("km"), nullptr);
     EXPECT_EQ(registry.findUnit("cm"), nullptr);
@@ -216,10 +305,10 @@ TEST(SettingsLoader, FilesWithoutSettingsLoadNothing) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        TemporaryDirectory directory;
+        MemoryDirectory directory;
         directory.write("units.xml", row.content);
         try {
-            const auto registry = load(directory.path());
+            const auto registry = load(directory.source());
             EXPECT_TRUE(registry->units().empty());
             EXPECT_EQ(registry->functions().size(), builtins);
         } catch (const Error& error) {
@@ -280,10 +369,10 @@ TEST(SettingsLoader, EachDocumentLayoutLoads) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        TemporaryDirectory directory;
+        MemoryDirectory directory;
         directory.write("settings.xml", row.content);
         try {
-            const auto registry = load(directory.path());
+            const auto registry = load(directory.source());
             EXPECT_EQ(registry->findUnit("m") != nullptr, row.units);
             EXPECT_EQ(registry->findFunction("f") != nullptr, row.functions);
         } catch (const Error& error) {
@@ -293,7 +382,7 @@ TEST(SettingsLoader, EachDocumentLayoutLoads) {
 }
 
 TEST(SettingsLoader, ElementAndAttributeNamesIgnoreCase) {
-    TemporaryDirectory directory;
+    MemoryDirectory directory;
     directory.write("units.xml",
                     "<settings>\n"
                     "<UNITS><quantity NAME=\"Length\">"
@@ -306,7 +395,7 @@ TEST(SettingsLoader, ElementAndAttributeNamesIgnoreCase) {
                     "<FUNCTIONS><function name=\"f\" PARAMETERS=\"x\" description=\"Twice\">x * 2"
                     "</function></FUNCTIONS>\n"
                     "</settings>\n");
-    const auto registry = load(directory.path());
+    const auto registry = load(directory.source());
     ASSERT_NE(registry->findUnit("m"), nullptr);
     EXPECT_EQ(registry->findUnit("m")->name, "metre");
     EXPECT_EQ(registry->findUnit("m")->description, "The metre");
@@ -320,7 +409,7 @@ TEST(SettingsLoader, ElementAndAttributeNamesIgnoreCase) {
 }
 
 TEST(SettingsLoader, AttributesAndTextsReachTheRegistry) {
-    TemporaryDirectory directory;
+    MemoryDirectory directory;
     directory.write("units.xml",
                     "<Settings>\n"
                     "<Units><Quantity Name=\"Length\">\n"
@@ -333,7 +422,7 @@ TEST(SettingsLoader, AttributesAndTextsReachTheRegistry) {
                     "  <Function Name=\"lt\" Parameters=\"a b\">a &lt; b</Function>\n"
                     "</Functions>\n"
                     "</Settings>\n");
-    const auto registry = load(directory.path());
+    const auto registry = load(directory.source());
     ASSERT_EQ(registry->units().size(), 3U);
     EXPECT_EQ(registry->findUnit("m")->name, "metre");
     EXPECT_EQ(registry->findUnit("km")->scale, 1000);  // the comment goes: "1000m"
@@ -361,6 +450,18 @@ TEST(SettingsLoader, FilesLoadInNameOrderWithCaseFolded) {
     EXPECT_EQ(registry->findUnit("Mm")->referenceUnit, registry->findUnit("m"));
 }
 
+TEST(SettingsLoader, FileOrderFoldsLettersToLowerCase) {
+    // Letters compare as lower case, so "_" (between the upper and the lower case letters)
+    // comes before every letter: "_a.xml", "B.xml", "c.xml", then "{.xml".
+    TemporaryDirectory directory;
+    for (const char* name : {"c.xml", "{.xml", "B.xml", "_a.xml", "sub.xml/d.xml"})
+        directory.write(name, "<Units/>");
+    std::vector<std::string> expected;
+    for (const char* name : {"/_a.xml", "/B.xml", "/c.xml", "/sub.xml/d.xml", "/{.xml"})
+        expected.push_back(shown(directory) + name);
+    EXPECT_EQ(DirectorySource(directory.path()).xmlFiles(), expected);
+}
+
 TEST(SettingsLoader, LaterFileCannotServeAnEarlierOne) {
     struct Row {
         const char* what;
@@ -381,12 +482,12 @@ TEST(SettingsLoader, LaterFileCannotServeAnEarlierOne) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        TemporaryDirectory directory;
+        MemoryDirectory directory;
         directory.write("a.xml", row.earlier);
         directory.write("B.xml", std::string("<Settings>") + kLength +
                                      "<Functions><Function Name=\"g\" Parameters=\"x\">x"
                                      "</Function></Functions></Settings>");
-        EXPECT_EQ(loadFailure(directory.path()),
+        EXPECT_EQ(loadFailure(directory.source()),
                   "Configuration error (" + shown(directory) + "/a.xml): " + row.text);
     }
 }
@@ -498,10 +599,10 @@ TEST(SettingsLoader, EncodedFilesLoadLikeTheirUtf8Twin) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        TemporaryDirectory directory;
+        MemoryDirectory directory;
         directory.write("units.xml", row.content);
         try {
-            const auto registry = load(directory.path());
+            const auto registry = load(directory.source());
             ASSERT_EQ(registry->units().size(), 3U);
             EXPECT_EQ(registry->findUnit("m")->name, "m\xC3\xA8tre");
             const Unit* micro = registry->findUnit("\xC2\xB5m");

@@ -1,0 +1,98 @@
+// What the front ends show about names: listings, completions, descriptions and the pieces of
+// an input text.
+
+#include "core/calculator.h"
+
+#include "settings/unit_registry.h"
+#include "syntax/tokenizer.h"
+
+namespace quantrel {
+namespace {
+
+Lexeme::Kind lexemeKind(TokenKind kind) {
+    switch (kind) {
+        case TokenKind::FunctionName:
+        case TokenKind::UnitSymbol:
+        case TokenKind::ParameterName:
+        case TokenKind::VariableName:
+        case TokenKind::UnknownName:
+            return Lexeme::Kind::Name;
+        case TokenKind::Plus:
+        case TokenKind::Minus:
+        case TokenKind::Star:
+        case TokenKind::Slash:
+        case TokenKind::Caret:
+            return Lexeme::Kind::Operator;
+        case TokenKind::End:
+            return Lexeme::Kind::End;
+        default:
+            return Lexeme::Kind::Other;
+    }
+}
+
+}  // namespace
+
+std::vector<UnitEntry> Calculator::unitList() const {
+    std::vector<UnitEntry> entries;
+    entries.reserve(registry_->units().size());
+    for (const auto& [symbol, unit] : registry_->units())
+        entries.push_back({unit.symbol, unit.name, unit.quantity, unit.description});
+    return entries;
+}
+
+std::vector<FunctionEntry> Calculator::functionList() const {
+    std::vector<FunctionEntry> entries;
+    entries.reserve(registry_->functions().size());
+    for (const auto& [name, function] : registry_->functions()) {
+        entries.push_back(
+            {function.name, function.parameters, function.description, function.argumentCount});
+    }
+    return entries;
+}
+
+std::vector<std::string> Calculator::completions(std::string_view prefix) const {
+    std::vector<std::string> names;
+    if (std::string_view("ans").starts_with(prefix)) names.emplace_back("ans");
+    for (auto it = registry_->functions().lower_bound(prefix);
+         it != registry_->functions().end() && it->first.starts_with(prefix); ++it) {
+        names.push_back(it->first);
+    }
+    for (auto it = registry_->units().lower_bound(prefix);
+         it != registry_->units().end() && it->first.starts_with(prefix); ++it) {
+        names.push_back(it->first);
+    }
+    return names;
+}
+
+HintInfo Calculator::describe(std::string_view name) const {
+    if (name == "ans") {
+        return {HintKind::Variable, "ans", "", "Result of the previous calculation"};
+    }
+    if (const Unit* unit = registry_->findUnit(name)) {
+        return {HintKind::Unit, unit->name + " (" + unit->symbol + ")", "", unit->description};
+    }
+    if (const Function* function = registry_->findFunction(name)) {
+        return {HintKind::Function, function->name, function->parameters, function->description};
+    }
+    return {};
+}
+
+std::optional<std::vector<Lexeme>> Calculator::lexemes(std::string_view text) const {
+    std::vector<Token> tokens;
+    try {
+        tokens = tokenize(*registry_, text);
+    } catch (const TokenizerError&) {
+        return std::nullopt;
+    }
+    std::vector<Lexeme> pieces;
+    pieces.reserve(tokens.size());
+    for (Token& token : tokens)
+        pieces.push_back({lexemeKind(token.kind), token.position, std::move(token.text)});
+    return pieces;
+}
+
+std::size_t Calculator::nameStartBefore(std::string_view line, std::size_t cursor) {
+    return quantrel::nameStartBefore(line, cursor);
+}
+
+}  // namespace quantrel

@@ -1,0 +1,197 @@
+#include "settings/settings_loader.h"
+
+#include <optional>
+#include <vector>
+
+#include "base/error.h"
+#include "settings/settings_source.h"
+#include "settings/unit_registry.h"
+#include "xmlParser/xml_parser.h"
+
+namespace quantrel {
+namespace {
+
+using xml::equalsIgnoringCase;
+using xml::XmlElement;
+
+std::optional<std::string> attributeText(const XmlElement& element, std::string_view name) {
+    if (const auto value = element.attribute(name)) return std::string(*value);
+    return std::nullopt;
+}
+
+std::optional<std::string> firstText(const XmlElement& element) {
+    if (const auto text = element.text(0)) return std::string(*text);
+    return std::nullopt;
+}
+
+/// What an element defines, for a settings location: "unit 'zz'"; empty without a name.
+struct Subject {
+    std::string_view kind;
+    const std::optional<std::string>* name = nullptr;
+
+    std::string text() const {
+        if (name == nullptr || !name->has_value()) return {};
+        std::string text(kind);
+        text += " '";
+        text += **name;
+        text += '\'';
+        return text;
+    }
+};
+
+/// Reads one file: knows the file's name and gives every error it lets through the location of
+/// the element being read.
+class FileReader {
+public:
+    FileReader(UnitRegistry& registry, const std::string& file)
+        : registry_(registry), file_(file) {}
+
+    void readDocument(const XmlElement& document);
+
+private:
+    /// Runs `read`; an error without a location gets the element's.
+    template <typename Read>
+    void at(const XmlElement& element, Subject subject, Read read) {
+        try {
+            read();
+        } catch (Error& error) {
+            if (!error.location()) error.setLocation({file_, element.line(), subject.text()});
+            throw;
+        }
+    }
+
+    /// Calls `read` for every child of `element` named `name` (ASCII case ignored), in order.
+    template <typename Read>
+    void forEachChildNamed(const XmlElement& element, std::string_view name, Read read) {
+        for (int i = 0; i < element.childCount(); ++i) {
+            const XmlElement child = element.child(i);
+            if (equalsIgnoringCase(child.name().value_or(""), name)) read(child);
+        }
+    }
+
+    void readUnits(const XmlElement& section);
+    void readConversions(const XmlElement& section);
+    void readFunctions(const XmlElement& section);
+    bool readSection(const XmlElement& element);
+
+    UnitRegistry& registry_;
+    const std::string& file_;
+};
+
+void FileReader::readUnits(const XmlElement& section) {
+    forEachChildNamed(section, "Quantity", [&](const XmlElement& quantity) {
+        const std::optional<std::string> quantityName = attributeText(quantity, "Name");
+        at(quantity, Subject{}, [&] {
+            if (!quantityName || quantityName->empty()) {
+                throw ConfigError("Illegal or missing quantity name");
+            }
+        });
+        const Subject quantitySubject{"quantity", &quantityName};
+        forEachChildNamed(quantity, "Unit", [&](const XmlElement& unit) {
+            const std::optional<std::string> name = attributeText(unit, "Name");
+            const std::optional<std::string> symbol = attributeText(unit, "Symbol");
+            const std::optional<std::string> description = attributeText(unit, "Description");
+            if (!symbol || symbol->empty()) {
+                at(unit, quantitySubject, [] { throw ConfigError("No unit symbol defined"); });
+            }
+            at(unit, Subject{"unit", &symbol}, [&] {
+                registry_.defineUnit(*quantityName, *symbol, name, description.value_or(""),
+                                     firstText(unit));
+            });
+        });
+    });
+}
+
+void FileReader::readConversions(const XmlElement& section) {
+    forEachChildNamed(section, "Conversion", [&](const XmlElement& conversion) {
+        const std::optional<std::string> formula = attributeText(conversion, "Formula");
+        const std::optional<std::string> result = attributeText(conversion, "Result");
+        at(conversion, Subject{"rule", &formula}, [&] {
+            if (!formula) throw ConfigError("No formula specified");
+            if (!result) throw ConfigError("No result unit specified");
+            registry_.addConversion(*formula, *result);
+        });
+    });
+}
+
+void FileReader::readFunctions(const XmlElement& section) {
+    forEachChildNamed(section, "Function", [&](const XmlElement& function) {
+        const std::optional<std::string> name = attributeText(function, "Name");
+        at(function, Subject{"function", &name}, [&] {
+            if (!name) throw ConfigError("Illegal function name");
+            registry_.defineFunction(*name, attributeText(function, "Description").value_or(""),
+                                     attributeText(function, "Parameters").value_or(""),
+                                     firstText(function).value_or(""));
+        });
+    });
+}
+
+/// Runs the reader for a section element; false when the element is no section.
+bool FileReader::readSection(const XmlElement& element) {
+    const std::string_view name = element.name().value_or("");
+    if (equalsIgnoringCase(name, "Units")) {
+        readUnits(element);
+    } else if (equalsIgnoringCase(name, "Conversions")) {
+        readConversions(element);
+    } else if (equalsIgnoringCase(name, "Functions")) {
+        readFunctions(element);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool isSection(const XmlElement& element) {
+    const std::string_view name = element.name().value_or("");
+    return equalsIgnoringCase(name, "Units") || equalsIgnoringCase(name, "Conversions") ||
+           equalsIgnoringCase(name, "Functions");
+}
+
+void FileReader::readDocument(const XmlElement& document) {
+    // A file holding only one section.
+    if (readSection(document)) return;
+    XmlElement container = document;
+    bool anySection = false;
+    for (int i = 0; i < document.childCount(); ++i)
+        anySection = anySection || isSection(document.child(i));
+    // The sections inside one root element (after an optional declaration).
+    if (!anySection && document.childCount() == 1) container = document.child(0);
+    for (int i = 0; i < container.childCount(); ++i)
+        readSection(container.child(i));
+}
+
+void loadFile(UnitRegistry& registry, const SettingsSource& source, const std::string& file) {
+    xml::XmlResult result;
+    XmlElement document;
+    if (const std::optional<std::string> bytes = source.read(file)) {
+        document = xml::parseXmlBytes(*bytes, result);
+    } else {
+        result.error = xml::XmlError::FileNotFound;
+    }
+    if (result.error != xml::XmlError::NoError) {
+        ConfigError error("Error while parsing", file, result.line);
+        error.setLocation({file, result.line, {}});
+        throw error;
+    }
+    try {
+        FileReader(registry, file).readDocument(document);
+    } catch (const ConfigError& error) {
+        // The message names the file; the location stays as the reader found it.
+        ConfigError named(error.text(), file, 0);
+        if (error.location()) named.setLocation(*error.location());
+        throw named;
+    }
+}
+
+}  // namespace
+
+void loadSettings(UnitRegistry& registry, const SettingsSource& source) {
+    for (const std::string& file : source.xmlFiles())
+        loadFile(registry, source, file);
+}
+
+void loadSettings(UnitRegistry& registry, const std::filesystem::path& directory) {
+    loadSettings(registry, DirectorySource(directory));
+}
+
+}  // namespace quantrel

@@ -1,0 +1,141 @@
+#include "settings/settings_source.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <set>
+#include <system_error>
+#include <tuple>
+
+#include "base/error.h"
+#include "xmlParser/xml_parser.h"
+
+namespace quantrel {
+namespace {
+
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool hasXmlSuffix(std::string_view name) {
+    return name.size() >= 4 && xml::equalsIgnoringCase(name.substr(name.size() - 4), ".xml");
+}
+
+/// The key files are listed by: the name with ASCII letters in lower case.
+std::string sortKey(std::string_view name) {
+    std::string key(name);
+    std::transform(key.begin(), key.end(), key.begin(), lowerAscii);
+    return key;
+}
+
+struct Entry {
+    std::string sortKey;
+    std::string name;
+    bool isDirectory = false;
+    bool operator<(const Entry& other) const {
+        return std::tie(sortKey, name) < std::tie(other.sortKey, other.name);
+    }
+};
+
+void listDirectory(const std::filesystem::path& directory, const std::string& prefix,
+                   std::set<std::filesystem::path>& visited, std::vector<std::string>& files) {
+    std::error_code error;
+    // A directory reached twice (through a link) is read once.
+    const std::filesystem::path canonical = std::filesystem::canonical(directory, error);
+    if (error || !visited.insert(canonical).second) return;
+
+    std::filesystem::directory_iterator it(directory, error);
+    if (error) return;  // no such directory: nothing to load
+    std::vector<Entry> entries;
+    for (const std::filesystem::directory_iterator end; it != end; it.increment(error)) {
+        if (error) break;
+        std::string name = it->path().filename().string();
+        if (!hasXmlSuffix(name)) continue;
+        std::error_code kindError;
+        const bool isDirectory = it->is_directory(kindError);
+        entries.push_back({sortKey(name), std::move(name), isDirectory});
+    }
+    if (error) {
+        ConfigError failure("Unknown error " + std::to_string(error.value()));
+        failure.setLocation({prefix, 0, {}});
+        throw failure;
+    }
+    std::sort(entries.begin(), entries.end());
+
+    for (const Entry& entry : entries) {
+        std::string path = prefix + "/" + entry.name;
+        if (!entry.isDirectory) {
+            files.push_back(std::move(path));
+        } else if (entry.name.front() != '.') {
+            listDirectory(directory / entry.name, path, visited, files);
+        }
+    }
+}
+
+}  // namespace
+
+DirectorySource::DirectorySource(std::filesystem::path directory) {
+    directories_.push_back(std::move(directory));
+}
+
+DirectorySource::DirectorySource(std::vector<std::filesystem::path> directories)
+    : directories_(std::move(directories)) {}
+
+std::vector<std::string> DirectorySource::xmlFiles() const {
+    std::vector<std::string> files;
+    std::set<std::filesystem::path> visited;
+    for (const std::filesystem::path& directory : directories_) {
+        // Messages name files as the directory was given, with "/" and no trailing slash.
+        std::string prefix = directory.generic_string();
+        while (prefix.size() > 1 && prefix.back() == '/')
+            prefix.pop_back();
+        listDirectory(directory, prefix, visited, files);
+    }
+    return files;
+}
+
+std::optional<std::string> DirectorySource::read(const std::string& name) const {
+    const std::filesystem::path path(name);
+    std::error_code ignored;
+    std::ifstream in;
+    if (std::filesystem::is_regular_file(path, ignored)) in.open(path, std::ios::binary);
+    if (!in.is_open()) return std::nullopt;
+    std::string bytes;
+    std::array<char, 65536> chunk;
+    while (in.read(chunk.data(), chunk.size()) || in.gcount() > 0) {
+        bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+MemorySource::MemorySource(std::vector<std::pair<std::string, std::string>> files)
+    : files_(std::move(files)) {}
+
+MemorySource& MemorySource::add(std::string name, std::string content) {
+    for (auto& [fileName, fileContent] : files_) {
+        if (fileName == name) {
+            fileContent = std::move(content);
+            return *this;
+        }
+    }
+    files_.emplace_back(std::move(name), std::move(content));
+    return *this;
+}
+
+std::vector<std::string> MemorySource::xmlFiles() const {
+    std::vector<std::string> names;
+    names.reserve(files_.size());
+    for (const auto& [name, content] : files_)
+        names.push_back(name);
+    return names;
+}
+
+std::optional<std::string> MemorySource::read(const std::string& name) const {
+    for (const auto& [fileName, content] : files_) {
+        if (fileName == name) return content;
+    }
+    return std::nullopt;
+}
+
+}  // namespace quantrel

@@ -1,0 +1,33 @@
+// Entering a unit from its definition text.
+
+#include "base/error.h"
+#include "settings/unit_registry.h"
+#include "syntax/tokenizer.h"
+#include "syntax/unit_definition.h"
+
+namespace quantrel {
+
+const Unit& UnitRegistry::defineUnit(const std::string& quantity, const std::string& symbol,
+                                     const std::optional<std::string>& name,
+                                     const std::string& description,
+                                     const std::optional<std::string>& definition) {
+    if (findUnit(symbol) != nullptr) throw ConfigError("Unit '" + symbol + "' already defined");
+    if (!definition) throw ConfigError("Missing unit definition");
+
+    // The unit is not entered yet: its own symbol in the text is an unknown name.
+    const std::vector<Token> tokens = tokenize(*this, *definition);
+    UnitScale scale;
+    try {
+        scale = readUnitDefinition(tokens);
+    } catch (const ParseError& error) {
+        throw ConfigError("Error while parsing unit '" + symbol +
+                          "': " + error.message(*definition));
+    }
+
+    Unit& unit = enterUnit(quantity, symbol, scale.scale, scale.offset);
+    unit.description = description;
+    if (name) unit.name = *name;
+    return unit;
+}
+
+}  // namespace quantrel

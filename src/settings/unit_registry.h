@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "eval/function.h"
+#include "eval/random.h"
+#include "syntax/name_lookup.h"
+#include "units/unit_catalog.h"
+
+namespace quantrel {
+
+/// The calculator's dictionary: the unit catalogue (units, quantities, conversion rules), the
+/// functions and the random generator that rnd draws from. Enters definitions written in the
+/// settings' expression language. Filled at start-up, read-only afterwards.
+class UnitRegistry : public UnitCatalog, public NameLookup {
+public:
+    using FunctionTable = std::map<std::string, Function, std::less<>>;
+
+    /// An empty registry with the built-in functions, its random generator seeded from the clock.
+    UnitRegistry();
+    /// The same, with the random generator seeded with `seed`.
+    explicit UnitRegistry(std::uint32_t seed);
+    ~UnitRegistry();
+    UnitRegistry(const UnitRegistry&) = delete;
+    UnitRegistry& operator=(const UnitRegistry&) = delete;
+
+    /// The unit with exactly this symbol, or nullptr.
+    const Unit* findUnit(std::string_view symbol) const override;
+    /// The function with exactly this name, or nullptr.
+    const Function* findFunction(std::string_view name) const override;
+    /// All functions in name order.
+    const FunctionTable& functions() const { return functions_; }
+
+    /// Enters a unit from its definition text. Throws ConfigError (without file) for a repeated
+    /// symbol, a missing definition and a definition that does not parse; tokenizer and math
+    /// errors pass unchanged. A failure changes nothing.
+    const Unit& defineUnit(const std::string& quantity, const std::string& symbol,
+                           const std::optional<std::string>& name, const std::string& description,
+                           const std::optional<std::string>& definition);
+    /// Enters a conversion rule such as "Length * Length" with the result "Area". Throws
+    /// ConfigError for an unknown result quantity or a formula that is not three tokens.
+    void addConversion(std::string_view formula, const std::string& result);
+    /// Enters a user function; the body is parsed and folded now. Throws ConfigError for a
+    /// repeated name, a bad parameter list or a body that does not parse; tokenizer errors and
+    /// errors raised while folding pass unchanged.
+    const Function& defineFunction(const std::string& name, const std::string& description,
+                                   const std::string& parameters, const std::string& body);
+    /// Enters a function record as it is (the built-ins use this).
+    const Function& enterFunction(Function function);
+
+    /// The generator that rnd draws from.
+    RandomGenerator& random() { return random_; }
+
+private:
+    // The generator comes first: the built-in rnd refers to it.
+    RandomGenerator random_;
+    FunctionTable functions_;
+    // A hash index over the function table's keys for the lookup every input word makes.
+    std::unordered_map<std::string_view, const Function*> functionIndex_;
+};
+
+}  // namespace quantrel

@@ -1,0 +1,28 @@
+#pragma once
+
+// The grammar of a unit's definition text. A definition states pairs "a = b": a of the new unit
+// equals b. The unit stores the line through them as b = scale * a - offset. A plain expression e
+// (no "=") means one unit is e: scale e, offset 0. One pair fixes only the offset (scale 1); two
+// pairs, separated by a comma, fix both.
+//
+//   Definition = Sum End | Pair End | Pair Comma Pair End
+//   Pair       = Primary [ UnknownName ] Equals Primary
+
+#include <span>
+
+#include "base/token.h"
+
+namespace quantrel {
+
+/// Where a unit's values lie: b = scale * a - offset, b in the reference unit.
+struct UnitScale {
+    long double scale = 1;
+    long double offset = 0;
+};
+
+/// Reads and evaluates a definition from its tokens (the unit's own symbol, not entered yet, is
+/// an unknown name). Throws ParseError for text that does not fit the grammar and MathError
+/// from evaluating it.
+UnitScale readUnitDefinition(std::span<const Token> tokens);
+
+}  // namespace quantrel

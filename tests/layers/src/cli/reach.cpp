@@ -1,0 +1,2 @@
+// A front end that reaches past the calculator.
+#include "syntax/tokenizer.h"

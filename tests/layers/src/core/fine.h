@@ -1,0 +1,2 @@
+// Including a lower folder is fine.
+#include "eval/node.h"
