@@ -51,6 +51,14 @@ int main(int argc, char* argv[]) {
                   << std::endl;
         return kExitNoDisplay;
     }
+    // Answered without a display, like the terminal calculator's.
+    if (options.answer != quantrel::ui::StartupOptions::Answer::None) {
+        std::cout << (options.answer == quantrel::ui::StartupOptions::Answer::Help
+                          ? quantrel::ui::startupHelpText()
+                          : quantrel::ui::startupVersionText())
+                  << std::flush;
+        return std::cout ? 0 : 1;
+    }
     if (const std::optional<std::string> reason =
             quantrel::ui::missingDisplay(quantrel::ui::currentDisplayEnvironment(args))) {
         std::cerr << "quantrel: " << *reason << std::endl;
