@@ -83,9 +83,8 @@ int main(int argc, char* argv[]) {
         return kExitSettingsError;
     }
 
-    const std::filesystem::path guide =
-        quantrel::ui::findUserGuide(executable, QUANTREL_SOURCE_DOCS)
-            .value_or(std::filesystem::path());
+    const std::filesystem::path guide = quantrel::ui::findUserGuide(executable, QUANTREL_BUILD_DOCS)
+                                            .value_or(std::filesystem::path());
     quantrel::ui::MainWindow window(std::move(*calculator), guide);
     window.exec();
     return 0;

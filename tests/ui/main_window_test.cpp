@@ -442,6 +442,8 @@ void MainWindowTest::aboutBoxOpensTheGuideOnEveryClick() {
     QVERIFY(about.isVisible());
     QVERIFY(AboutDialog::noticeText().contains(
         QStringLiteral("Makoto Matsumoto and Takuji Nishimura")));
+    QVERIFY(AboutDialog::noticeText().contains(
+        QStringLiteral("GNU General Public License, version 3 or (at your option) any later")));
     QVERIFY(AboutDialog::noticeText().size() < 1000);
 }
 
