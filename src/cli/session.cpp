@@ -98,8 +98,8 @@ bool prepareHistoryFile(const std::filesystem::path& file) {
         std::filesystem::create_directories(directory.parent_path(), error);
         if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) return false;
     }
-    const int fd =
-        ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK,
+                          S_IRUSR | S_IWUSR);
     if (fd < 0) return false;
     struct stat status {};
     const bool usable = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);

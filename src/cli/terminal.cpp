@@ -182,13 +182,15 @@ public:
         *rl_.signalEventHook = onSignalEvent;
         std::signal(SIGINT, onInterrupt);
         rl_.stifleHistory(kHistoryLines);
-        // append_history needs the file to exist; the history is the user's alone to read.
-        if (historyFile_ && !prepareHistoryFile(*historyFile_)) historyFile_.reset();
-        if (historyFile_) rl_.readHistory(historyFile_->c_str());
+        if (historyFile_) {
+            // append_history needs the file to exist; the history is the user's alone to read.
+            writeHistory_ = prepareHistoryFile(*historyFile_);
+            rl_.readHistory(historyFile_->c_str());
+        }
     }
 
     ~ReadlineEditor() override {
-        if (historyFile_) rl_.truncateHistoryFile(historyFile_->c_str(), kHistoryLines);
+        if (writeHistory_) rl_.truncateHistoryFile(historyFile_->c_str(), kHistoryLines);
         completionCalculator = nullptr;
         activeReadline = nullptr;
     }
@@ -212,12 +214,13 @@ public:
         if (last != nullptr && line == last->line) return;
         rl_.addHistory(line.c_str());
         // Written line by line, so the history survives however the session ends.
-        if (historyFile_) rl_.appendHistory(1, historyFile_->c_str());
+        if (writeHistory_) rl_.appendHistory(1, historyFile_->c_str());
     }
 
 private:
     const Readline& rl_;
     std::optional<std::filesystem::path> historyFile_;
+    bool writeHistory_ = false;
 };
 
 // Without readline: a prompt and plain lines, no editing, completion or history.
