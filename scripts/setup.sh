@@ -7,7 +7,8 @@ purpose=${1:-run}
 packages=(g++ cmake ninja-build pkg-config libreadline-dev qt6-base-dev)
 case "$purpose" in
     run) ;;
-    test) packages+=(libgtest-dev locales clang libclang-rt-14-dev) ;;
+    test) packages+=(libgtest-dev locales clang libclang-rt-14-dev
+                     lintian desktop-file-utils appstream dpkg-dev) ;;
     bench) packages+=(libbenchmark-dev units hyperfine) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     *) echo "usage: $0 [run|test|bench|fuzz]" >&2; exit 2 ;;

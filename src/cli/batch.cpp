@@ -2,7 +2,9 @@
 
 #include <exception>
 #include <istream>
+#include <optional>
 #include <ostream>
+#include <sstream>
 
 #include "core/calculator.h"
 
@@ -22,10 +24,32 @@ void reportFailure(std::ostream& out, std::ostream& err, const std::string& mess
     err.flush();
 }
 
+// Evaluates one line as evaluateAndPrint does; a failure's message begins with "line N: " when
+// `number` is given.
+bool evaluateNumbered(Calculator& calculator, std::string_view line,
+                      std::optional<std::size_t> number, std::ostream& out, std::ostream& err,
+                      bool flushEveryLine) {
+    if (!number) return evaluateAndPrint(calculator, line, out, err, flushEveryLine);
+    std::ostringstream message;
+    const bool succeeded = evaluateAndPrint(calculator, line, out, message, flushEveryLine);
+    if (!succeeded) {
+        err << "line " << *number << ": " << message.view();
+        err.flush();
+    }
+    return succeeded;
+}
+
 }  // namespace
 
 bool isBlankChar(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isComment(std::string_view line) {
+    for (const char c : line) {
+        if (!isBlankChar(c)) return c == '#';
+    }
+    return false;
 }
 
 bool isBlank(std::string_view line) {
@@ -51,25 +75,36 @@ bool evaluateAndPrint(Calculator& calculator, std::string_view line, std::ostrea
 }
 
 ExitCode runLines(Calculator& calculator, std::istream& in, std::ostream& out, std::ostream& err,
-                  bool flushEveryLine) {
+                  bool flushEveryLine, bool lineNumbers) {
     bool allSucceeded = true;
     std::string line;
+    std::size_t number = 0;
     while (std::getline(in, line)) {
+        ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (isBlank(line)) continue;
-        if (!evaluateAndPrint(calculator, line, out, err, flushEveryLine)) allSucceeded = false;
+        if (isBlank(line) || isComment(line)) continue;
+        if (!evaluateNumbered(calculator, line, lineNumbers ? std::optional(number) : std::nullopt,
+                              out, err, flushEveryLine)) {
+            allSucceeded = false;
+        }
+        // A closed pipe or a full disk: evaluating the rest would write nowhere.
+        if (!out) return ExitCode::LineFailed;
     }
     out.flush();
     return allSucceeded ? ExitCode::Success : ExitCode::LineFailed;
 }
 
 ExitCode runExpressions(Calculator& calculator, std::span<const std::string> expressions,
-                        std::ostream& out, std::ostream& err, bool flushEveryLine) {
+                        std::ostream& out, std::ostream& err, bool flushEveryLine,
+                        bool lineNumbers) {
     bool allSucceeded = true;
-    for (const std::string& expression : expressions) {
-        if (!evaluateAndPrint(calculator, expression, out, err, flushEveryLine)) {
+    for (std::size_t i = 0; i < expressions.size(); ++i) {
+        if (!evaluateNumbered(calculator, expressions[i],
+                              lineNumbers ? std::optional(i + 1) : std::nullopt, out, err,
+                              flushEveryLine)) {
             allSucceeded = false;
         }
+        if (!out) return ExitCode::LineFailed;
     }
     out.flush();
     return allSucceeded ? ExitCode::Success : ExitCode::LineFailed;

@@ -25,15 +25,22 @@ bool isBlankChar(char c);
 bool evaluateAndPrint(Calculator& calculator, std::string_view line, std::ostream& out,
                       std::ostream& err, bool flushEveryLine);
 
-/// Evaluates every line of `in` that is not blank, one output line per evaluated line. A trailing
-/// CR (a file written with CRLF line ends) is dropped. Returns Success when every line
-/// succeeded, LineFailed otherwise.
-ExitCode runLines(Calculator& calculator, std::istream& in, std::ostream& out, std::ostream& err,
-                  bool flushEveryLine);
+/// Whether the first character of `line` that is not white space is '#': a comment line.
+bool isComment(std::string_view line);
 
-/// Evaluates each expression in order as one line. Returns as runLines does.
+/// Evaluates every line of `in` that is neither blank nor a comment, one output line per
+/// evaluated line. A trailing CR (a file written with CRLF line ends) is dropped. With
+/// `lineNumbers`, every error message begins with "line N: ", N counting the lines of `in` from 1
+/// (blank and comment lines included). Stops after the first line whose output cannot be written.
+/// Returns Success when every line succeeded, LineFailed otherwise.
+ExitCode runLines(Calculator& calculator, std::istream& in, std::ostream& out, std::ostream& err,
+                  bool flushEveryLine, bool lineNumbers = false);
+
+/// Evaluates each expression in order as one line; with `lineNumbers`, N in "line N: " is the
+/// expression's place from 1. Stops and returns as runLines does.
 ExitCode runExpressions(Calculator& calculator, std::span<const std::string> expressions,
-                        std::ostream& out, std::ostream& err, bool flushEveryLine);
+                        std::ostream& out, std::ostream& err, bool flushEveryLine,
+                        bool lineNumbers = false);
 
 /// Writes one line per unit in symbol order: symbol, name, quantity and description, separated by
 /// tabs. Tabs and line breaks inside a field become spaces.

@@ -76,12 +76,13 @@ ExitCode run(int argc, char** argv) {
     const bool flushEveryLine = options.unbuffered || ::isatty(STDOUT_FILENO) != 0;
     if (!options.expressions.empty()) {
         return runExpressions(*calculator, options.expressions, std::cout, std::cerr,
-                              flushEveryLine);
+                              flushEveryLine, options.lineNumbers);
     }
     if (::isatty(STDIN_FILENO) != 0) return runTerminalSession(*calculator);
     // Reading a line would flush the output first; runLines flushes where the order needs it.
     std::cin.tie(nullptr);
-    return runLines(*calculator, std::cin, std::cout, std::cerr, flushEveryLine);
+    return runLines(*calculator, std::cin, std::cout, std::cerr, flushEveryLine,
+                    options.lineNumbers);
 }
 
 }  // namespace

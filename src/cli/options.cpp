@@ -100,6 +100,9 @@ CliOptions parseArguments(std::span<const char* const> args) {
         } else if (name == "--unbuffered") {
             noValue();
             options.unbuffered = true;
+        } else if (name == "--line-numbers") {
+            noValue();
+            options.lineNumbers = true;
         } else if (name == "--list-units") {
             noValue();
             setAction(options, Action::ListUnits);
@@ -124,27 +127,31 @@ CliOptions parseArguments(std::span<const char* const> args) {
 }
 
 std::string helpText() {
-    return "Usage: quantrel-cli [--settings DIR] [--seed N] [--unbuffered] [EXPRESSION ...]\n"
+    return "Usage: quantrel-cli [--settings DIR] [--seed N] [--unbuffered] [--line-numbers]\n"
+           "                    [EXPRESSION ...]\n"
            "       quantrel-cli --list-units | --list-functions | --help | --version\n"
            "\n"
            "Evaluates expressions with units of measure, for example \"2 km + 300 m\" or\n"
-           "\"5 km / h in mps\". Each EXPRESSION is one line; without expressions the lines come\n"
-           "from standard input (an interactive session on a terminal: Tab completes a name,\n"
-           "?name describes it, \"quit\", \"exit\" or Ctrl-D ends). \"ans\" is the previous "
-           "result.\n"
+           "\"5 km / h in mps\". Each EXPRESSION is one line; without expressions the lines\n"
+           "come from standard input: an interactive session on a terminal (Tab completes\n"
+           "a name, ?name describes it, \"quit\", \"exit\" or Ctrl-D ends), otherwise every\n"
+           "line that is not blank or a comment (first non-blank character #).\n"
+           "\"ans\" is the previous result.\n"
            "\n"
            "Options:\n"
            "  --settings DIR     read units and functions from the *.xml files in DIR\n"
            "  --seed N           seed the random numbers with N (0 to 4294967295)\n"
            "  --unbuffered       flush the output after every line\n"
+           "  --line-numbers     begin each error message with \"line N: \", N counting the\n"
+           "                     input lines (or the expressions) from 1\n"
            "  --list-units       list the units: symbol, name, quantity, description\n"
            "  --list-functions   list the functions: name, parameters, description\n"
            "  -h, --help         show this text\n"
            "  --version          show the version\n"
            "  --                 treat every later argument as an expression\n"
            "\n"
-           "Exit status: 0 when every line succeeded, 1 when a line failed, 2 when start-up\n"
-           "failed (bad usage or a settings error).\n";
+           "Exit status: 0 when every line succeeded, 1 when a line failed or the output\n"
+           "could not be written, 2 when start-up failed (bad usage or a settings error).\n";
 }
 
 std::string versionText() {

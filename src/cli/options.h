@@ -31,6 +31,8 @@ struct CliOptions {
     std::optional<std::uint32_t> seed;
     /// --unbuffered: flush the output after every line.
     bool unbuffered = false;
+    /// --line-numbers: begin every error message with "line N: ".
+    bool lineNumbers = false;
     /// The expressions to evaluate, in order; empty means standard input.
     std::vector<std::string> expressions;
 };

@@ -1,8 +1,12 @@
 #include "cli/session.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <exception>
+#include <fcntl.h>
 #include <ostream>
+#include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 #include "cli/batch.h"
@@ -86,9 +90,33 @@ std::optional<std::filesystem::path> historyFile(const char* xdgStateHome, const
     return std::nullopt;
 }
 
+bool prepareHistoryFile(const std::filesystem::path& file) {
+    const std::filesystem::path directory = file.parent_path();
+    std::error_code error;
+    if (!directory.empty() && !std::filesystem::is_directory(directory, error)) {
+        std::filesystem::create_directories(directory.parent_path(), error);
+        if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK,
+                          S_IRUSR | S_IWUSR);
+    if (fd < 0) return false;
+    struct stat status {};
+    const bool usable = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    // A history written while it was readable by others is made private now. (A file that is not
+    // the user's own cannot be changed and is used as it is.)
+    if (usable && (status.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+        [[maybe_unused]] const int ignored = ::fchmod(fd, status.st_mode & S_IRWXU);
+    }
+    ::close(fd);
+    return usable;
+}
+
 bool useColour(int fd) {
     if (::isatty(fd) == 0) return false;
-    if (std::getenv("NO_COLOR") != nullptr) return false;
+    // An empty NO_COLOR counts as unset.
+    if (const char* noColour = std::getenv("NO_COLOR"); noColour != nullptr && *noColour != '\0') {
+        return false;
+    }
     const char* term = std::getenv("TERM");
     return term == nullptr || std::string_view(term) != "dumb";
 }

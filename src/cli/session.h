@@ -37,8 +37,14 @@ ExitCode runSession(Calculator& calculator, LineEditor& editor, std::ostream& ou
 /// $HOME/.local/state/quantrel/history; none without either. Arguments may be null.
 std::optional<std::filesystem::path> historyFile(const char* xdgStateHome, const char* home);
 
-/// Whether output to the terminal `fd` may be coloured: it is a terminal, NO_COLOR is not set and
-/// TERM is not "dumb".
+/// Makes sure the history file exists and only its owner can read or write it: creates the
+/// missing directories (the last one readable by the owner alone) and the file with mode 0600, and
+/// takes the group's and others' permissions from an existing file. Returns false when the file
+/// cannot be used.
+bool prepareHistoryFile(const std::filesystem::path& file);
+
+/// Whether output to the terminal `fd` may be coloured: it is a terminal, NO_COLOR is unset or
+/// empty, and TERM is not "dumb".
 bool useColour(int fd);
 
 }  // namespace quantrel::cli

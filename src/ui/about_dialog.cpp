@@ -120,7 +120,9 @@ QString AboutDialog::noticeText() {
         "Quantrel is a calculator for expressions with units of measure. Its units, quantities, "
         "conversion rules and functions are read from the settings files at start-up, so that "
         "it can be extended without changing the program. Copyright \u00a9 2026 the Quantrel "
-        "developers. This program comes with no warranty.\n"
+        "developers. Quantrel is free software: you can redistribute it and/or modify it under "
+        "the terms of the GNU General Public License, version 3 or (at your option) any later "
+        "version. This program comes with no warranty.\n"
         "\n"
         "The random numbers of rnd come from MT19937, the Mersenne Twister pseudo-random number "
         "generator by Makoto Matsumoto and Takuji Nishimura.");

@@ -12,8 +12,8 @@ class AboutDialog : public QDialog {
     Q_OBJECT
 
 public:
-    /// The version shown over the banner.
-    static constexpr const char* kVersionText = "1.0.0.0-alpha";
+    /// The version shown over the banner: the program's version.
+    static constexpr const char* kVersionText = QUANTREL_VERSION;
 
     /// An about box whose link opens `userGuide` (nothing happens when the path is empty).
     explicit AboutDialog(std::filesystem::path userGuide, QWidget* parent = nullptr);

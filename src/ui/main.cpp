@@ -50,6 +50,14 @@ int main(int argc, char* argv[]) {
                   << std::endl;
         return kExitNoDisplay;
     }
+    // Answered without a display, like the terminal calculator's.
+    if (options.answer != quantrel::ui::StartupOptions::Answer::None) {
+        std::cout << (options.answer == quantrel::ui::StartupOptions::Answer::Help
+                          ? quantrel::ui::startupHelpText()
+                          : quantrel::ui::startupVersionText())
+                  << std::flush;
+        return std::cout ? 0 : 1;
+    }
     if (const std::optional<std::string> reason =
             quantrel::ui::missingDisplay(quantrel::ui::currentDisplayEnvironment(args))) {
         std::cerr << "quantrel: " << *reason << std::endl;
@@ -78,9 +86,8 @@ int main(int argc, char* argv[]) {
         return kExitSettingsError;
     }
 
-    const std::filesystem::path guide =
-        quantrel::ui::findUserGuide(executable, QUANTREL_SOURCE_DOCS)
-            .value_or(std::filesystem::path());
+    const std::filesystem::path guide = quantrel::ui::findUserGuide(executable, QUANTREL_BUILD_DOCS)
+                                            .value_or(std::filesystem::path());
     quantrel::ui::MainWindow window(std::move(*calculator), guide);
     window.exec();
     return 0;

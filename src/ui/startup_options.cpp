@@ -48,9 +48,33 @@ StartupOptions parseStartupOptions(std::span<const char* const> args) {
                 return options;
             }
             options.settingsDirectory = std::filesystem::path(std::string(value));
+        } else if (options.answer == StartupOptions::Answer::None) {
+            if (arg == "--help" || arg == "-h") options.answer = StartupOptions::Answer::Help;
+            if (arg == "--version") options.answer = StartupOptions::Answer::Version;
         }
     }
     return options;
+}
+
+std::string startupHelpText() {
+    return "Usage: quantrel [--settings DIR] [toolkit options such as -platform NAME]\n"
+           "       quantrel --help | --version\n"
+           "\n"
+           "The desktop calculator for expressions with units of measure, for example\n"
+           "\"2 km + 300 m\" or \"5 km / h in mps\". For terminals and scripts use\n"
+           "quantrel-cli.\n"
+           "\n"
+           "Options:\n"
+           "  --settings DIR     read units and functions from the *.xml files in DIR\n"
+           "  -h, --help         show this text\n"
+           "  --version          show the version\n"
+           "\n"
+           "Exit status: 0 after the window is closed, 1 after a settings error, 2 when no\n"
+           "window can be shown or the command line is wrong.\n";
+}
+
+std::string startupVersionText() {
+    return std::string("quantrel ") + QUANTREL_VERSION + "\n";
 }
 
 DisplayEnvironment currentDisplayEnvironment(std::span<const char* const> args) {

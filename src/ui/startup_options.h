@@ -10,14 +10,25 @@ namespace quantrel::ui {
 /// What the desktop program's own command-line options ask for. Every other argument is left
 /// to the toolkit.
 struct StartupOptions {
+    /// Instead of the window: print the help text (--help, -h) or the version (--version),
+    /// whichever comes first.
+    enum class Answer { None, Help, Version };
+    Answer answer = Answer::None;
     /// The settings directory given with --settings DIR (or --settings=DIR).
     std::optional<std::filesystem::path> settingsDirectory;
     /// Set when the arguments are unusable: the message for standard error.
     std::optional<std::string> usageError;
 };
 
-/// Reads --settings from the program arguments (`args` without the program name).
+/// Reads --settings, --help, -h and --version from the program arguments (`args` without the
+/// program name).
 StartupOptions parseStartupOptions(std::span<const char* const> args);
+
+/// The text printed by `quantrel --help`.
+std::string startupHelpText();
+
+/// The text printed by `quantrel --version`.
+std::string startupVersionText();
 
 /// The display-related parts of the environment and the arguments.
 struct DisplayEnvironment {

@@ -19,13 +19,32 @@ struct Outcome {
     std::string err;
 };
 
-Outcome runText(const std::string& input, Calculator calculator = test::makeTestCalculator()) {
+Outcome runText(const std::string& input, bool lineNumbers = false) {
+    Calculator calculator = test::makeTestCalculator();
     std::istringstream in(input);
     std::ostringstream out;
     std::ostringstream err;
-    const ExitCode code = runLines(calculator, in, out, err, false);
+    const ExitCode code = runLines(calculator, in, out, err, false, lineNumbers);
     return {code, out.str(), err.str()};
 }
+
+// An output that takes `room` characters and then fails, as a closed pipe or a full disk does.
+class FailingBuffer : public std::streambuf {
+public:
+    explicit FailingBuffer(std::size_t room) : room_(room) {}
+    std::string written;
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        if (written.size() >= room_) return traits_type::eof();
+        written.push_back(traits_type::to_char_type(c));
+        return c;
+    }
+
+private:
+    std::size_t room_;
+};
 
 TEST(RunLines, EvaluatesEachLineThatIsNotBlank) {
     const Outcome run = runText("2 km + 300 m\n\n   \t\nans in m\r\n5 km / h in mps");
@@ -42,6 +61,64 @@ TEST(RunLines, SeparatesErrorsAndGoesOn) {
               "Parse error: Expected END near '3'\n"
               "Math error: Division by zero\n"
               "Tokenizer error: Syntax error near '# 3'\n");
+}
+
+TEST(RunLines, SkipsCommentLines) {
+    const struct {
+        const char* input;
+        const char* out;
+        const char* err;
+    } rows[] = {
+        {"# a note\n1 m\n", "1 m\n", ""},
+        {"  \t# indented note\n#\n#\r\n2 m\n", "2 m\n", ""},
+        {"# only comments\n   #\n", "", ""},
+        // Only a leading '#' makes a comment; elsewhere it is still refused.
+        {"3 # m\n", "", "Tokenizer error: Syntax error near '# m'\n"},
+        {"1 m\n#ans * 2\nans * 3\n", "1 m\n3 m\n", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.input);
+        const Outcome run = runText(row.input);
+        EXPECT_EQ(run.out, row.out);
+        EXPECT_EQ(run.err, row.err);
+        EXPECT_EQ(run.code, *row.err == '\0' ? ExitCode::Success : ExitCode::LineFailed);
+    }
+}
+
+TEST(RunLines, LineNumbersCountEveryInputLine) {
+    const std::string input = "1 m\n\n# note\n2 3\n  \nans in s\r\n1 / 0";
+    const Outcome numbered = runText(input, true);
+    EXPECT_EQ(numbered.code, ExitCode::LineFailed);
+    EXPECT_EQ(numbered.out, "1 m\n");
+    EXPECT_EQ(numbered.err,
+              "line 4: Parse error: Expected END near '3'\n"
+              "line 6: Math error: Can't convert from Length to Time\n"
+              "line 7: Math error: Division by zero\n");
+
+    const Outcome plain = runText(input);
+    EXPECT_EQ(plain.out, numbered.out);
+    EXPECT_EQ(plain.err,
+              "Parse error: Expected END near '3'\n"
+              "Math error: Can't convert from Length to Time\n"
+              "Math error: Division by zero\n");
+}
+
+TEST(RunLines, StopsAtTheFirstOutputThatCannotBeWritten) {
+    Calculator calculator = test::makeTestCalculator();
+    FailingBuffer buffer(4);
+    std::ostream out(&buffer);
+    std::ostringstream err;
+    // "1 m\n" fits; "2 m\n" does not, and the error of the third line is never reached.
+    std::istringstream in("1 m\n2 m\n2 3\n");
+    EXPECT_EQ(runLines(calculator, in, out, err, true), ExitCode::LineFailed);
+    EXPECT_EQ(buffer.written, "1 m\n");
+    EXPECT_EQ(err.str(), "");
+
+    FailingBuffer none(0);
+    std::ostream closed(&none);
+    const std::vector<std::string> expressions = {"1 m", "2 3"};
+    EXPECT_EQ(runExpressions(calculator, expressions, closed, err, true), ExitCode::LineFailed);
+    EXPECT_EQ(err.str(), "");
 }
 
 TEST(RunLines, EmptyInputSucceeds) {
@@ -78,6 +155,20 @@ TEST(RunExpressions, CarriesAnsAcrossArguments) {
     std::ostringstream err;
     EXPECT_EQ(runExpressions(calculator, expressions, out, err, true), ExitCode::Success);
     EXPECT_EQ(out.str(), "3.10686 mi\n5 km\n-5 km\n");
+}
+
+TEST(RunExpressions, LineNumbersArePlacesOfTheExpressions) {
+    Calculator calculator = test::makeTestCalculator();
+    // A '#' argument is an expression, not a comment.
+    const std::vector<std::string> expressions = {"1 m", "", "# m", "ans in s"};
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runExpressions(calculator, expressions, out, err, false, true), ExitCode::LineFailed);
+    EXPECT_EQ(out.str(), "1 m\n");
+    EXPECT_EQ(err.str(),
+              "line 2: Parse error: Expected EXPRESSION near ''\n"
+              "line 3: Tokenizer error: Syntax error near '# m'\n"
+              "line 4: Math error: Can't convert from Length to Time\n");
 }
 
 TEST(Listings, WriteTabSeparatedRecordsInKeyOrder) {

@@ -11,6 +11,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -213,6 +214,83 @@ TEST_F(CliProgram, OutputThatCannotBeWrittenIsAFailure) {
     EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
+int waitOrKill(pid_t pid);
+
+TEST_F(CliProgram, SkipsCommentsAndNumbersErrorLines) {
+    const std::string script = "# lengths\n2 km\n\n  # then a mistake\nans + 1 s\nans in m\n2 3\n";
+    const Outcome numbered = runCli({"--line-numbers", "--settings", settings()}, script);
+    EXPECT_EQ(numbered.status, 1);
+    EXPECT_EQ(numbered.out, "2 km\n2000 m\n");
+    EXPECT_EQ(numbered.err,
+              "line 5: Math error: No conversion found for Length and Time\n"
+              "line 7: Parse error: Expected END near '3'\n");
+
+    const Outcome plain = runCli({"--settings", settings()}, script);
+    EXPECT_EQ(plain.out, numbered.out);
+    EXPECT_EQ(plain.err,
+              "Math error: No conversion found for Length and Time\n"
+              "Parse error: Expected END near '3'\n");
+
+    const Outcome comments = runCli({"--settings", settings()}, "# nothing but a note\n");
+    EXPECT_EQ(comments.status, 0);
+    EXPECT_EQ(comments.out + comments.err, "");
+
+    const Outcome arguments =
+        runCli({"--settings", settings(), "--line-numbers", "1 km", "1 km + 1 h", "--", "# 1"});
+    EXPECT_EQ(arguments.status, 1);
+    EXPECT_EQ(arguments.out, "1 km\n");
+    EXPECT_EQ(arguments.err,
+              "line 2: Math error: No conversion found for Length and Time\n"
+              "line 3: Tokenizer error: Syntax error near '# 1'\n");
+}
+
+// With SIGPIPE ignored, writing into a closed pipe fails instead of ending the program: it must
+// stop there, not evaluate the rest of its input.
+TEST_F(CliProgram, StopsAtAClosedPipeWhenSigpipeIsIgnored) {
+    TemporaryDirectory work;
+    std::string input;
+    for (int i = 0; i < 200000; ++i)
+        input += "1 km + " + std::to_string(i) + " m\n";
+    const std::filesystem::path inputFile = work.write("input.txt", input);
+    const int in = open(inputFile.c_str(), O_RDONLY);
+    ASSERT_GE(in, 0);
+    int out[2], err[2];
+    ASSERT_EQ(pipe(out), 0);
+    ASSERT_EQ(pipe(err), 0);
+    close(out[0]);  // nobody reads the output
+
+    std::string program = QUANTREL_CLI;
+    std::string settingsArg = settings();
+    char option[] = "--settings";
+    char* argv[] = {program.data(), option, settingsArg.data(), nullptr};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        signal(SIGPIPE, SIG_IGN);  // kept across exec
+        dup2(in, STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        dup2(err[1], STDERR_FILENO);
+        for (int fd : {in, out[1], err[0], err[1]})
+            close(fd);
+        execv(argv[0], argv);
+        _exit(127);
+    }
+    close(out[1]);
+    close(err[1]);
+    std::string errors;
+    char buffer[4096];
+    for (ssize_t n; (n = read(err[0], buffer, sizeof buffer)) > 0;)
+        errors.append(buffer, static_cast<std::size_t>(n));
+    close(err[0]);
+    const int status = waitOrKill(pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(errors, "quantrel-cli: cannot write the output\n");
+    // The program shares the file's read position with us: it stopped long before the end.
+    const off_t consumed = lseek(in, 0, SEEK_CUR);
+    close(in);
+    EXPECT_LT(consumed, static_cast<off_t>(input.size() / 10));
+}
+
 // Reads from the terminal until `expected` and then the next prompt have appeared, or a few
 // seconds pass. Typing only at a prompt matters: a Ctrl-D that arrives while the terminal is
 // between two readline calls is taken by the terminal driver, not by the program.
@@ -285,6 +363,50 @@ TEST_F(CliProgram, RunsAnInteractiveSessionOnATerminal) {
     std::string first;
     std::getline(history, first);
     EXPECT_EQ(first, "2 km + 300 m");
+    // What a user typed is theirs alone to read.
+    struct stat historyStatus {};
+    ASSERT_EQ(stat((state.path() / "quantrel" / "history").c_str(), &historyStatus), 0);
+    EXPECT_EQ(historyStatus.st_mode & 0777, 0600u);
+}
+
+// Types one wrong line into a session whose environment has NO_COLOR set to `noColor` and
+// returns everything the terminal showed.
+std::string sessionWithNoColor(const std::string& settings, const char* noColor) {
+    TemporaryDirectory state;
+    std::string program = QUANTREL_CLI;
+    std::string settingsArg = settings;
+    std::string stateDir = state.path().string();
+    char option[] = "--settings";
+    char* argv[] = {program.data(), option, settingsArg.data(), nullptr};
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid < 0) return "forkpty failed";
+    if (pid == 0) {
+        setenv("XDG_STATE_HOME", stateDir.c_str(), 1);
+        setenv("TERM", "xterm", 1);
+        setenv("NO_COLOR", noColor, 1);
+        execv(argv[0], argv);
+        _exit(127);
+    }
+    std::string seen = readUntilPrompt(terminal, "");
+    const std::string wrong = "2 3\r";
+    if (write(terminal, wrong.data(), wrong.size()) != static_cast<ssize_t>(wrong.size())) {
+        ADD_FAILURE() << "write";
+    }
+    seen += readUntilPrompt(terminal, "Parse error");
+    if (write(terminal, "\x04", 1) != 1) ADD_FAILURE() << "write";
+    waitOrKill(pid);
+    close(terminal);
+    return seen;
+}
+
+TEST_F(CliProgram, OnlyANonEmptyNoColorTurnsColourOff) {
+    const std::string coloured = sessionWithNoColor(settings(), "");
+    EXPECT_NE(coloured.find("\033[31mParse error: Expected END near '3'\033[0m"), std::string::npos)
+        << coloured;
+    const std::string plain = sessionWithNoColor(settings(), "1");
+    EXPECT_NE(plain.find("Parse error: Expected END near '3'"), std::string::npos) << plain;
+    EXPECT_EQ(plain.find("\033[31m"), std::string::npos) << plain;
 }
 
 }  // namespace
@@ -293,7 +415,7 @@ TEST_F(CliProgram, RunsAnInteractiveSessionOnATerminal) {
 // path would change the exit status (and print a report).
 TEST_F(CliProgram, EveryErrorKindEndsCleanlyWithoutLeaks) {
     const std::string lines[] = {
-        "#",
+        "3 #",  // "#" alone would be a comment line
         "2 +",
         "(1",
         "|3",

@@ -15,11 +15,13 @@ CliOptions parse(std::initializer_list<const char*> args) {
 }
 
 TEST(ParseArguments, ReadsEveryOption) {
-    const CliOptions options = parse({"--settings", "lib", "--seed", "42", "--unbuffered", "1 m"});
+    const CliOptions options =
+        parse({"--settings", "lib", "--seed", "42", "--unbuffered", "1 m", "--line-numbers"});
     EXPECT_EQ(options.action, CliOptions::Action::Evaluate);
     EXPECT_EQ(options.settingsDir, std::filesystem::path("lib"));
     EXPECT_EQ(options.seed, 42u);
     EXPECT_TRUE(options.unbuffered);
+    EXPECT_TRUE(options.lineNumbers);
     EXPECT_EQ(options.expressions, std::vector<std::string>{"1 m"});
 
     const CliOptions inline_ = parse({"--settings=other", "--seed=0"});
@@ -30,6 +32,7 @@ TEST(ParseArguments, ReadsEveryOption) {
     EXPECT_FALSE(defaults.settingsDir.has_value());
     EXPECT_FALSE(defaults.seed.has_value());
     EXPECT_FALSE(defaults.unbuffered);
+    EXPECT_FALSE(defaults.lineNumbers);
     EXPECT_TRUE(defaults.expressions.empty());
 }
 
@@ -68,6 +71,7 @@ TEST(ParseArguments, RefusesBadUsage) {
         {"--settings", ""},
         {"--seed"},
         {"--unbuffered=yes"},
+        {"--line-numbers=1"},
         {"--list-units", "--list-functions"},
         {"--list-units", "2 m"},
     };
@@ -85,6 +89,21 @@ TEST(ParseSeed, AcceptsOnlyTheUnsigned32BitRange) {
                             "1e3", "0x10", "12a"}) {
         SCOPED_TRACE(bad);
         EXPECT_THROW(parseSeed(bad), UsageError);
+    }
+}
+
+TEST(HelpText, FitsEightyColumnsAndNamesEveryOption) {
+    const std::string help = helpText();
+    std::size_t start = 0;
+    while (start < help.size()) {
+        const std::size_t end = help.find('\n', start);
+        ASSERT_NE(end, std::string::npos) << "the text ends without a line break";
+        EXPECT_LE(end - start, 80u) << help.substr(start, end - start);
+        start = end + 1;
+    }
+    for (const char* option : {"--settings DIR", "--seed N", "--unbuffered", "--line-numbers",
+                               "--list-units", "--list-functions", "--help", "--version"}) {
+        EXPECT_NE(help.find(option), std::string::npos) << option;
     }
 }
 

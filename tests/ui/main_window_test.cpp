@@ -413,7 +413,7 @@ void MainWindowTest::aboutBoxOpensFromTheMenuAndIgnoresEscape() {
         QVERIFY(about->isVisible());
         QCOMPARE(about->windowTitle(), QStringLiteral("About"));
         QCOMPARE(about->findChild<QLabel*>(QStringLiteral("version"))->text(),
-                 QStringLiteral("1.0.0.0-alpha"));
+                 QStringLiteral(QUANTREL_VERSION));
         QVERIFY(QFile::exists(QStringLiteral(":/banner.png")));
         QVERIFY(!about->findChild<QLabel*>(QStringLiteral("banner"))->pixmap().isNull());
         QTest::keyClick(about, Qt::Key_Escape);
@@ -442,6 +442,8 @@ void MainWindowTest::aboutBoxOpensTheGuideOnEveryClick() {
     QVERIFY(about.isVisible());
     QVERIFY(AboutDialog::noticeText().contains(
         QStringLiteral("Makoto Matsumoto and Takuji Nishimura")));
+    QVERIFY(AboutDialog::noticeText().contains(
+        QStringLiteral("GNU General Public License, version 3 or (at your option) any later")));
     QVERIFY(AboutDialog::noticeText().size() < 1000);
 }
 
@@ -480,6 +482,19 @@ void MainWindowTest::noDisplayEndsWithExitCodeTwo() {
     QCOMPARE(program.exitCode(), 2);
     QVERIFY(
         QString::fromUtf8(program.readAllStandardError()).contains(QStringLiteral("no display")));
+
+    // Help and version need no display.
+    for (const char* option : {"--help", "--version"}) {
+        program.start(QStringLiteral(QUANTREL_GUI), {QString::fromLatin1(option)});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        const QString out = QString::fromUtf8(program.readAllStandardOutput());
+        QVERIFY2(out.startsWith(QStringLiteral("Usage: quantrel ")) ||
+                     out == QStringLiteral("quantrel " QUANTREL_VERSION "\n"),
+                 qPrintable(out));
+        QCOMPARE(program.readAllStandardError(), QByteArray());
+    }
 
     // A display that cannot be reached is reported the same way, not by an abort.
     environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":97"));

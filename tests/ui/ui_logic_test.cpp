@@ -85,6 +85,33 @@ TEST(StartupOptions, ReadsTheSettingsDirectory) {
     EXPECT_FALSE(parse({"-style", "fusion"}).usageError.has_value());
 }
 
+TEST(StartupOptions, AnswersHelpAndVersionWithoutTheWindow) {
+    using Answer = StartupOptions::Answer;
+    const struct {
+        std::vector<const char*> args;
+        Answer answer;
+    } rows[] = {
+        {{}, Answer::None},
+        {{"--help"}, Answer::Help},
+        {{"-h"}, Answer::Help},
+        {{"-platform", "offscreen", "--version"}, Answer::Version},
+        {{"--version", "--help"}, Answer::Version},
+        {{"--settings", "--help"}, Answer::None},  // a directory named --help
+        {{"--settings=dir", "-h", "--version"}, Answer::Help},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args.empty() ? "(none)" : row.args.back());
+        EXPECT_EQ(parse(row.args).answer, row.answer);
+    }
+    EXPECT_EQ(startupVersionText(), std::string("quantrel ") + QUANTREL_VERSION + "\n");
+    const std::string help = startupHelpText();
+    EXPECT_EQ(help.find("Usage: quantrel [--settings DIR]"), 0u);
+    for (std::size_t start = 0, end; (end = help.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        EXPECT_LE(end - start, 80u) << help.substr(start, end - start);
+    }
+}
+
 TEST(MissingDisplay, NeedsADisplayForWindowingPlatformsOnly) {
     const struct {
         DisplayEnvironment environment;
