@@ -7,7 +7,12 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh run
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUANTREL_BUILD_TESTS=OFF >/dev/null
 cmake --build build
+# The repository's own library, unless the arguments name another.
+settings=(--settings "$PWD/settings")
+for argument in "$@"; do
+    case "$argument" in --settings | --settings=*) settings=() ;; esac
+done
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-    exec build/quantrel "$@"
+    exec build/quantrel "${settings[@]}" "$@"
 fi
-exec build/quantrel-cli "$@"
+exec build/quantrel-cli "${settings[@]}" "$@"

@@ -12,6 +12,7 @@
 #include "cli/options.h"
 #include "cli/terminal.h"
 #include "core/calculator.h"
+#include "core/settings_search.h"
 
 namespace {
 
@@ -26,12 +27,13 @@ std::filesystem::path executablePath(const char* argv0) {
 }
 
 std::optional<Calculator> makeCalculator(const CliOptions& options, const char* argv0) {
-    const std::filesystem::path settings =
-        options.settingsDir ? *options.settingsDir
-                            : quantrel::defaultSettingsDirectory(executablePath(argv0));
+    quantrel::SettingsSearch search = quantrel::SettingsSearch::fromEnvironment();
+    search.given = options.settingsDir;
+    search.executable = executablePath(argv0);
+    search.buildDirectory = QUANTREL_BUILD_DIR;
+    search.sourceSettings = QUANTREL_SOURCE_SETTINGS;
     try {
-        if (options.seed) return Calculator(settings, *options.seed);
-        return Calculator(settings);
+        return Calculator(quantrel::settingsDirectories(search), options.seed);
     } catch (const quantrel::Error& error) {
         std::cerr << error.message() << '\n';
         if (const std::string location = error.locationText(); !location.empty()) {

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <ctime>
-#include <system_error>
 
 #include "eval/node.h"
 #include "settings/settings_loader.h"
@@ -119,18 +118,6 @@ const Unit& chooseDisplayUnit(const UnitCatalog& units, long double value, const
         }
     }
     return *best;
-}
-
-std::filesystem::path defaultSettingsDirectory(const std::filesystem::path& executable) {
-    const std::filesystem::path local = "./settings";
-    std::error_code error;
-    if (std::filesystem::is_directory(local, error)) return local;
-    if (!executable.empty()) {
-        const std::filesystem::path installed =
-            executable.parent_path() / ".." / "share" / "quantrel" / "settings";
-        if (std::filesystem::is_directory(installed, error)) return installed.lexically_normal();
-    }
-    return local;
 }
 
 }  // namespace quantrel

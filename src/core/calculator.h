@@ -136,8 +136,4 @@ long double toDisplay(long double value, const Unit& unit);
 /// format; ties go to the unit defined first.
 const Unit& chooseDisplayUnit(const UnitCatalog& units, long double value, const Unit& unit);
 
-/// The settings directory a program uses when none is given: ./settings when it exists, else the
-/// library installed beside the executable (<prefix>/share/quantrel/settings), else ./settings.
-std::filesystem::path defaultSettingsDirectory(const std::filesystem::path& executable);
-
 }  // namespace quantrel

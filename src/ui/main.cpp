@@ -13,6 +13,7 @@
 #include <QMessageBox>
 
 #include "core/calculator.h"
+#include "core/settings_search.h"
 #include "ui/main_window.h"
 #include "ui/startup_options.h"
 #include "ui/user_guide.h"
@@ -71,12 +72,15 @@ int main(int argc, char* argv[]) {
         QIcon::fromTheme(QStringLiteral("quantrel"), QIcon(QStringLiteral(":/quantrel.png"))));
 
     const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
-    const std::filesystem::path settingsDirectory =
-        options.settingsDirectory.value_or(quantrel::defaultSettingsDirectory(executable));
+    quantrel::SettingsSearch search = quantrel::SettingsSearch::fromEnvironment();
+    search.given = options.settingsDirectory;
+    search.executable = executable;
+    search.buildDirectory = QUANTREL_BUILD_DIR;
+    search.sourceSettings = QUANTREL_SOURCE_SETTINGS;
 
     std::optional<quantrel::Calculator> calculator;
     try {
-        calculator.emplace(settingsDirectory);
+        calculator.emplace(quantrel::settingsDirectories(search), std::nullopt);
     } catch (const quantrel::Error& error) {
         std::string message = error.message();
         if (const std::string location = error.locationText(); !location.empty()) {

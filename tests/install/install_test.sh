@@ -147,9 +147,11 @@ fi
 
 # --- The installed program finds the installed library ---------------------------------------
 
-# A working directory without ./settings: only the installed library can define km and m.
+# A working directory without ./settings: only the installed library can define km and m. The
+# user's own settings directory is kept out of the way.
 work=$tmp/work
 mkdir -p "$work"
+export XDG_CONFIG_HOME=$tmp/no-config
 
 # run WHAT COMMAND...: runs COMMAND in $work and expects "2.3 km", nothing on stderr, status 0.
 run() {
@@ -177,12 +179,28 @@ mkdir -p "$tmp/links"
 ln -s "$moved/bin/quantrel-cli" "$tmp/links/quantrel-cli"
 run "moved quantrel-cli through a symbolic link" "$tmp/links/quantrel-cli"
 
-# ./settings in the working directory still comes first: an empty one leaves km undefined.
+# A ./settings in the working directory is not read unless it is named: an unrelated one changes
+# nothing.
 mkdir -p "$work/settings"
-(cd "$work" && "$moved/bin/quantrel-cli" '2 km + 300 m' >/dev/null 2>&1)
+printf '<App><Window Width="3"/></App>\n' >"$work/settings/app.xml"
+run "quantrel-cli beside an unrelated ./settings" "$moved/bin/quantrel-cli"
+
+# The user's own directory comes after the library and may build on it.
+config=$tmp/config
+mkdir -p "$config/quantrel/settings"
+printf '%s\n' '<Units><Quantity Name="Length"><Unit Symbol="rod2">5.0292 m</Unit></Quantity></Units>' \
+    >"$config/quantrel/settings/mine.xml"
+out=$(cd "$work" && XDG_CONFIG_HOME=$config "$moved/bin/quantrel-cli" '2 rod2 in m' 2>&1)
+[ "$out" = "10.0584 m" ] || fail "the user's settings directory: '$out' (expected '10.0584 m')"
+out=$(cd "$work" && HOME=$tmp XDG_CONFIG_HOME= "$moved/bin/quantrel-cli" '2 rod2 in m' 2>&1)
+[ "$out" = "Parse error: Expected END near 'rod2 in m'" ] ||
+    fail "without the user's directory: '$out'"
+
+# A directory named with --settings must exist.
+out=$(cd "$work" && "$moved/bin/quantrel-cli" --settings no-such-dir 1 2>&1)
 status=$?
-[ "$status" -eq 1 ] ||
-    fail "with an empty ./settings: status $status (expected 1, the installed library was used)"
+[ "$status" -eq 2 ] && [ "$out" = "Configuration error (no-such-dir): Settings directory not found" ] ||
+    fail "--settings no-such-dir: status $status, '$out'"
 
 # --- The Debian package ----------------------------------------------------------------------
 
