@@ -158,6 +158,10 @@ std::string versionText() {
     return std::string("quantrel-cli ") + QUANTREL_VERSION + "\n";
 }
 
+std::string bannerText() {
+    return std::string("quantrel ") + QUANTREL_VERSION + " \u2014 ? for help, Ctrl-D to quit\n";
+}
+
 std::string usageHint(const UsageError& error) {
     return std::string("quantrel-cli: ") + error.what() + " (see quantrel-cli --help)\n";
 }

@@ -51,6 +51,9 @@ std::string helpText();
 /// The text printed by --version.
 std::string versionText();
 
+/// The line an interactive session opens with: "quantrel 1.0.0 — ? for help, Ctrl-D to quit".
+std::string bannerText();
+
 /// The one-line hint printed on standard error for bad usage.
 std::string usageHint(const UsageError& error);
 

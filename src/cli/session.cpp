@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 #include "cli/batch.h"
 #include "cli/marker.h"
@@ -50,6 +51,19 @@ void showError(std::ostream& err, std::string_view line, const Error& error, boo
     }
 }
 
+/// "  did you mean: km, kmh?" when the line failed on a name the calculator does not know and
+/// some known names are close to it; nothing otherwise.
+void showSuggestions(std::ostream& err, const Calculator& calculator, const Error& error) {
+    const std::optional<std::string> name = Calculator::unknownName(error);
+    if (!name) return;
+    const std::vector<std::string> names = calculator.closestNames(*name);
+    if (names.empty()) return;
+    err << "  did you mean: ";
+    for (std::size_t i = 0; i < names.size(); ++i)
+        err << (i == 0 ? "" : ", ") << names[i];
+    err << "?\n";
+}
+
 }  // namespace
 
 ExitCode runSession(Calculator& calculator, LineEditor& editor, std::ostream& out,
@@ -69,6 +83,7 @@ ExitCode runSession(Calculator& calculator, LineEditor& editor, std::ostream& ou
             allSucceeded = false;
             out.flush();
             showError(err, *line, error, colour);
+            showSuggestions(err, calculator, error);
             err.flush();
         } catch (const std::exception& error) {
             allSucceeded = false;

@@ -18,6 +18,7 @@
 #include <readline/readline.h>
 
 #include "cli/name_queries.h"
+#include "cli/options.h"
 #include "cli/session.h"
 #include "core/calculator.h"
 
@@ -239,6 +240,7 @@ public:
 
 ExitCode runTerminalSession(Calculator& calculator) {
     const bool colour = useColour(STDERR_FILENO);
+    std::cout << bannerText() << std::flush;
     if (const Readline* rl = loadReadline()) {
         ReadlineEditor editor(*rl, calculator);
         return runSession(calculator, editor, std::cout, std::cerr, colour);

@@ -112,6 +112,13 @@ public:
     /// The pieces of `text` as the tokenizer cuts them, ending with an End piece; none when the
     /// text does not tokenize. Names are not resolved against parameters or variables.
     std::optional<std::vector<Lexeme>> lexemes(std::string_view text) const;
+    /// The name a line failed on because it is no unit, function or variable, if that is why
+    /// `error` was raised.
+    static std::optional<std::string> unknownName(const Error& error);
+    /// Up to `limit` known names closest to `name`, in byte order: units (also found by their
+    /// long names and plurals: "kilometres" offers "km"), functions and ans. Only the closest
+    /// kind of likeness found is offered: the same name, a few letters off, or a prefix.
+    std::vector<std::string> closestNames(std::string_view name, std::size_t limit = 3) const;
     /// Where the name that ends at `cursor` of `line` begins, or `cursor` when none ends there;
     /// also for text that does not tokenize.
     static std::size_t nameStartBefore(std::string_view line, std::size_t cursor);

@@ -343,7 +343,12 @@ TEST_F(CliProgram, RunsAnInteractiveSessionOnATerminal) {
         execv(argv[0], argv);
         _exit(127);
     }
-    EXPECT_NE(readUntilPrompt(terminal, "").find("> "), std::string::npos);
+    const std::string opening = readUntilPrompt(terminal, "");
+    EXPECT_NE(opening.find(std::string("quantrel ") + QUANTREL_VERSION +
+                           " \u2014 ? for help, Ctrl-D to quit\r\n"),
+              std::string::npos)
+        << opening;
+    EXPECT_NE(opening.find("> "), std::string::npos);
     const std::string typed = "2 km + 300 m\r";
     ASSERT_EQ(write(terminal, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
     EXPECT_NE(readUntilPrompt(terminal, "2.3 km").find("2.3 km"), std::string::npos);
@@ -353,6 +358,12 @@ TEST_F(CliProgram, RunsAnInteractiveSessionOnATerminal) {
     EXPECT_NE(marked.find("       ^\r\nMath error: No conversion found for Length and Time"),
               std::string::npos)
         << marked;
+    const std::string unknown = "2 kilometre\r";
+    ASSERT_EQ(write(terminal, unknown.data(), unknown.size()), static_cast<ssize_t>(unknown.size()));
+    const std::string suggested = readUntilPrompt(terminal, "did you mean");
+    EXPECT_NE(suggested.find("Parse error: Expected END near 'kilometre'\r\n  did you mean: km?"),
+              std::string::npos)
+        << suggested;
     ASSERT_EQ(write(terminal, "\x04", 1), 1);  // Ctrl-D
     const int status = waitOrKill(pid);
     close(terminal);

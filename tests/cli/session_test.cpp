@@ -48,6 +48,22 @@ TEST(RunSession, EvaluatesDescribesAndMarksErrors) {
     EXPECT_EQ(editor.history, (std::vector<std::string>{"2 km", "?km", "ans + 3 kg", "1 +"}));
 }
 
+TEST(RunSession, SuggestsKnownNamesForAnUnknownOne) {
+    Calculator calculator = test::makeTestCalculator();
+    ScriptedEditor editor({"2 kilometre", "3 zzzz", "4 km m"});
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runSession(calculator, editor, out, err, false), ExitCode::LineFailed);
+    EXPECT_EQ(err.str(),
+              "    ^^^^^^^^^\n"
+              "Parse error: Expected END near 'kilometre'\n"
+              "  did you mean: km?\n"
+              "    ^^^^\n"
+              "Parse error: Expected END near 'zzzz'\n"
+              "       ^\n"
+              "Parse error: Expected END near 'm'\n");
+}
+
 TEST(RunSession, QuitEndsTheSession) {
     for (const char* quit : {"quit", " exit "}) {
         SCOPED_TRACE(quit);

@@ -564,3 +564,16 @@ TEST(LibraryDocs, UnitsDocumentMatchesTheLibrary) {
 
 }  // namespace
 }  // namespace quantrel
+
+namespace quantrel {
+namespace {
+
+TEST(LibrarySuggestions, OfferTheSymbolsPeopleMeant) {
+    const Calculator calculator = libraryCalculator();
+    EXPECT_EQ(calculator.closestNames("kilometre"), std::vector<std::string>{"km"});
+    EXPECT_EQ(calculator.closestNames("mtr"), std::vector<std::string>{"m"});
+    EXPECT_EQ(calculator.closestNames("kilogramme").front(), "kg");
+}
+
+}  // namespace
+}  // namespace quantrel

@@ -1,0 +1,57 @@
+// Closest known names for a name the calculator does not know.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/calculator.h"
+#include "support/test_support.h"
+
+namespace quantrel {
+namespace {
+
+TEST(ClosestNames, OfferUnitsFunctionsAndAns) {
+    const Calculator calc = test::makeTestCalculator();
+    struct Row {
+        const char* typed;
+        std::vector<std::string> offered;
+    };
+    const Row rows[] = {
+        {"kilometre", {"km"}},         // a unit's long name gives its symbol
+        {"Kilometres", {"km"}},        // in any case, and in the plural
+        {"kilometer", {"km"}},         // one transposition away
+        {"hetrz", {"Hz"}},             // "hertz" with two letters swapped
+        {"sqr", {"sq", "sqrt"}},       // one letter off: every name that close
+        {"an", {"ans", "in", "tan"}},  // the variable, a unit and a function
+        {"mtr", {"m"}},                // nothing a letter off: the symbol it begins with
+        {"kmhh", {"kmh"}},             // the longest name it begins with
+        {"zzzz", {}},                  // nothing like it
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
+        EXPECT_EQ(calc.closestNames(row.typed), row.offered);
+    }
+    EXPECT_EQ(calc.closestNames("an", 2), (std::vector<std::string>{"ans", "in"}));
+}
+
+TEST(ClosestNames, OnlyForANameThatIsNotKnown) {
+    Calculator calc = test::makeTestCalculator();
+    const auto unknownIn = [&](const char* line) -> std::optional<std::string> {
+        try {
+            calc.evaluate(line);
+        } catch (const Error& error) {
+            return Calculator::unknownName(error);
+        }
+        return std::nullopt;
+    };
+    EXPECT_EQ(unknownIn("2 kilometre"), "kilometre");
+    EXPECT_EQ(unknownIn("5 km in furlong"), "furlong");
+    EXPECT_EQ(unknownIn("foo + 1"), "foo");
+    EXPECT_EQ(unknownIn("2 km m"), std::nullopt);  // known names in the wrong place
+    EXPECT_EQ(unknownIn("1 +"), std::nullopt);
+    EXPECT_EQ(unknownIn("1 / 0"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace quantrel
