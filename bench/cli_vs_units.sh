@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compares the speed of quantrel-cli with GNU units on the same 10 000 unit conversions, and the
 # start-up time of both. Builds a release quantrel-cli in build/release-bench when needed.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculator with the default unit library of settings/: line evaluation (with the number of
 // heap allocations per line) and start-up (loading the library).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of evaluateLine on typical input lines against a generated registry of about 300 units.
 
 #include <benchmark/benchmark.h>

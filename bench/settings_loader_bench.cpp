@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of loading a settings directory: units (1000 or 10000), 100 conversion rules and 100
 // functions, spread over three files that load in name order.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop window with the default library: start-up to a shown window, and one hint update
 // (the work after a key release: the information line rewritten and the window refitted).
 // Runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the XML reader on a generated settings-like file of about one megabyte.
 
 #include "xmlParser/xml_parser.h"

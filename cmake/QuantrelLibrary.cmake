@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # quantrel_engine_library(NAME SOURCES ... [DEPENDS lib ...])
 # One static library per engine folder. It links only the libraries below it, publicly, so a
 # target above sees the whole chain; includes are rooted at src/.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source folder includes a header of a folder above it.
 #   cmake -DSOURCE_DIR=<repository>/src [-DSTAMP=<file>] -P check_layers.cmake
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Evaluates arbitrary bytes as input lines against the default unit library. Each input is
 // split at line feeds, so one run also exercises ans across lines.
 

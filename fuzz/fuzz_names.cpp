@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Asks the name queries of the hint line about arbitrary prefixes and names.
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads settings made of one file with arbitrary bytes, held in memory, then evaluates a few
 // lines against whatever loaded.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parses arbitrary bytes with the XML reader and walks the whole tree it returns.
 
 #include <cstddef>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang in build/fuzz and runs each for the given number of
 # seconds (default 30), starting from the seed corpora in fuzz/corpus and the token dictionary.
 # Fails on any finding (crash, sanitizer report, leak, timeout); findings are kept in

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up what is missing, builds Quantrel in build/ and starts the calculator with the default
 # unit library: the desktop window when a display exists, the terminal calculator otherwise.
 # Arguments are passed on (for example --settings DIR).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that building Quantrel needs, when they are missing.
 # Usage: scripts/setup.sh [run|test|bench|fuzz]
 set -euo pipefail

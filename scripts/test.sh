@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up what is missing, builds Quantrel with AddressSanitizer and UndefinedBehaviorSanitizer
 # (warnings are errors) in build/sanitize and runs every test, then runs the engine's tests in a
 # plain Debug build (build/plain) and each fuzz target for a short while.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bash completion for quantrel-cli: its options, a directory after --settings, and unit symbols
 # (as listed by quantrel-cli --list-units) at the end of an expression.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quantrel-cli: the terminal calculator. Parses the command line, loads the settings, then
 // evaluates the arguments, the lines of standard input, or an interactive session.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // The engine's one interface for the front ends: the calculator, its results, and the queries the

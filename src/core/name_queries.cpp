@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the front ends show about names: listings, completions, descriptions and the pieces of
 // an input text.
 

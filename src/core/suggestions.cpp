@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Closest known names for a name the calculator does not know, for "did you mean" hints.
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recycles the memory of expression-tree nodes per thread.
 
 #include <array>

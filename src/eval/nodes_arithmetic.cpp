@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Evaluation and unit rules of the nodes with two operands.
 
 #include <cmath>

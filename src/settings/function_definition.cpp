@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entering conversion rules and user functions from the settings.
 
 #include "base/error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entering a unit from its definition text.
 
 #include "base/error.h"

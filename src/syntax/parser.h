@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // The expression grammar, from the whole line down to operands. Braces repeat, brackets are

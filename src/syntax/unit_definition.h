@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // The grammar of a unit's definition text. A definition states pairs "a = b": a of the new unit

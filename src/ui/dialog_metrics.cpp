@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ui/dialog_metrics.h"
 
 #include "ui/row_layout.h"

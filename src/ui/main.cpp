@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop calculator: reads the settings, shows the main window until it is closed.
 // Exit codes: 0 after the window closes, 1 after a settings error, 2 when no window can be shown
 // (or the arguments are unusable).

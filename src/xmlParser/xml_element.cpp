@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Queries on an element handle, and the names of the error codes.
 
 #include "xmlParser/xml_parser.h"

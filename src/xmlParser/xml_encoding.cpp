@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UTF-16 recognition and conversion to UTF-8, and byte-order marks.
 
 #include "xmlParser/xml_encoding.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // The reader's tree, shared by the parser and the element handle. Not for other modules.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reader: tokens, the element parser, text handling and entity decoding, files.
 //
 // The parser walks the text once with an explicit stack of open elements instead of recursion,

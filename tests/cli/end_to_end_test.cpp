@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built quantrel-cli through pipes and a pseudo-terminal.
 
 #include <gtest/gtest.h>

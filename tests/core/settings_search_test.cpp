@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which settings directories a program loads.
 
 #include "core/settings_search.h"

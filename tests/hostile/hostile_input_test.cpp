@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile input: whatever a user types or pastes, and whatever settings files a directory holds,
 // ends in a result or a clear error. Nothing may crash, hang or corrupt ans.
 

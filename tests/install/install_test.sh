@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs a build tree into a temporary prefix and checks what a user gets: the files in their
 # places, dynamically linked position-independent programs that agree on the version, shell
 # completion, and an installed quantrel-cli that finds the installed unit library when started from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The default unit library in settings/: what users see for everyday inputs, every unit's factor
 // against published values, the rules' quantity names, and docs/units.md.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversion rules and user functions entered from their settings texts.
 
 #include <gtest/gtest.h>

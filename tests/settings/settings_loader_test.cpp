@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading settings directories: file discovery and order, document layouts, and every failure
 // with the file and line it names.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entering units from their definition texts: scale and offset, errors, and the quantity lists.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Widget tests of the desktop calculator, run on the offscreen platform.
 
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the main window after a real evaluation, with the information line showing, into a
 // picture: quantrel_screenshot OUTPUT.png [SETTINGS_DIR] [EXPRESSION]. Used for the picture
 // in docs/; run it under a real or virtual X server so that the fonts are the desktop's. The

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "xmlParser/xml_parser.h"
 
 #include <gtest/gtest.h>

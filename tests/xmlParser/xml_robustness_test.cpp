@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile input: random, mutated, truncated and very deep documents must fail cleanly.
 
 #include "xmlParser/xml_parser.h"
