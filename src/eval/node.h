@@ -3,11 +3,13 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "base/token.h"
+#include "units/dimension.h"
 
 namespace quantrel {
 
@@ -323,6 +325,10 @@ protected:
     /// The unit of the result from the operands' units; the rules depend on the operator token.
     virtual const Unit* operandUnit(const UnitCatalog& units, const Scope& scope) const;
     [[noreturn]] void failNoConversion(const std::string& left, const std::string& right) const;
+    /// The unit of a result of `dimension` (none for a plain number); fails when the dimension
+    /// is out of range or no more derived units can be made.
+    const Unit* unitOfDimension(const UnitCatalog& units,
+                                const std::optional<Dimension>& dimension) const;
 
     NodePtr left_;
     NodePtr right_;

@@ -64,7 +64,9 @@ NodePool& pool() {
     return instance;
 }
 
-std::size_t roundedSize(std::size_t size) { return (size + kGranule - 1) / kGranule * kGranule; }
+std::size_t roundedSize(std::size_t size) {
+    return (size + kGranule - 1) / kGranule * kGranule;
+}
 
 }  // namespace
 

@@ -126,12 +126,23 @@ const Unit* BinaryNode::operandUnit(const UnitCatalog& units, const Scope& scope
             }
             if (rule != nullptr) return rule->resultReference;
             if (op == TokenKind::Slash && left == right) return nullptr;
+            // Without a rule, the dimensions decide when both quantities declare one.
+            const Dimension* leftDimension = units.dimensionOf(left->quantity);
+            const Dimension* rightDimension = units.dimensionOf(right->quantity);
+            if (leftDimension != nullptr && rightDimension != nullptr) {
+                return unitOfDimension(units, op == TokenKind::Star
+                                                  ? leftDimension->times(*rightDimension)
+                                                  : leftDimension->over(*rightDimension));
+            }
             failNoConversion(left->quantity, right->quantity);
         }
         if (op == TokenKind::Slash && left == nullptr && right != nullptr) {
             // A plain number divided by a quantity: a reciprocal rule such as "1 / Time".
             if (const Conversion* rule = units.findConversion("1", op, right->quantity)) {
                 return rule->resultReference;
+            }
+            if (const Dimension* dimension = units.dimensionOf(right->quantity)) {
+                return unitOfDimension(units, Dimension().over(*dimension));
             }
             failNoConversion("1", right->quantity);
         }
@@ -172,8 +183,20 @@ const Unit* PowerNode::operandUnit(const UnitCatalog& units, const Scope& scope)
         if (rule == nullptr) {
             rule = units.findConversion(quantity->quantity, TokenKind::Star, current->quantity);
         }
-        if (rule == nullptr) failNoConversion(current->quantity, quantity->quantity);
+        if (rule == nullptr) {
+            // No rule for the next step: with a dimension, base^n is n times its dimension.
+            if (const Dimension* dimension = units.dimensionOf(quantity->quantity)) {
+                return unitOfDimension(units, dimension->power(n));
+            }
+            failNoConversion(current->quantity, quantity->quantity);
+        }
         const Unit* next = rule->resultReference;
+        // A rule whose result is a plain number: base^(k+1) has no unit and base^(k+2) is the
+        // base again, so the sequence repeats with period k + 1.
+        if (next == nullptr) {
+            const long double offset = std::fmod(n - 1, k + 1);
+            return offset == k ? nullptr : powers[static_cast<std::size_t>(offset)];
+        }
         for (std::size_t j = 0; j < powers.size(); ++j) {
             if (powers[j] == next) {
                 // base^(k+1) is base^(j+1): the period is k - j.
@@ -188,6 +211,15 @@ const Unit* PowerNode::operandUnit(const UnitCatalog& units, const Scope& scope)
         powers.push_back(next);
     }
     return powers.back();
+}
+
+const Unit* BinaryNode::unitOfDimension(const UnitCatalog& units,
+                                        const std::optional<Dimension>& dimension) const {
+    if (!dimension) fail("Dimension too large");
+    if (dimension->isEmpty()) return nullptr;
+    const Unit* unit = units.unitOfDimension(*dimension);
+    if (unit == nullptr) fail("Too many derived units");
+    return unit;
 }
 
 const Unit* RootNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {

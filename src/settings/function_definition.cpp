@@ -10,7 +10,11 @@ namespace quantrel {
 
 void UnitRegistry::addConversion(std::string_view formula, const std::string& result) {
     const QuantityUnits* resultUnits = findQuantity(result);
-    if (resultUnits == nullptr) throw ConfigError("Unknown result type '" + result + "'");
+    // "1" names a plain number, unless a quantity is called so.
+    const bool plainNumber = resultUnits == nullptr && result == "1";
+    if (resultUnits == nullptr && !plainNumber) {
+        throw ConfigError("Unknown result type '" + result + "'");
+    }
     const std::vector<Token> tokens = tokenize(*this, formula);
     if (tokens.size() != 4) throw ConfigError("Invalid formula format");
     Conversion rule;
@@ -18,7 +22,7 @@ void UnitRegistry::addConversion(std::string_view formula, const std::string& re
     rule.op = tokens[1].kind;
     rule.right = tokens[2].text;
     rule.result = result;
-    rule.resultReference = resultUnits->front();
+    rule.resultReference = plainNumber ? nullptr : resultUnits->front();
     enterConversion(std::move(rule));
 }
 

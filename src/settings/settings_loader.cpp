@@ -89,6 +89,12 @@ void FileReader::readUnits(const XmlElement& section) {
             }
         });
         const Subject quantitySubject{"quantity", &quantityName};
+        if (const std::optional<std::string> dimension = attributeText(quantity, "Dimension")) {
+            at(quantity, quantitySubject, [&] {
+                registry_.declareDimension(*quantityName, *dimension,
+                                           {file_, quantity.line(), quantitySubject.text()});
+            });
+        }
         forEachChildNamed(quantity, "Unit", [&](const XmlElement& unit) {
             const std::optional<std::string> name = attributeText(unit, "Name");
             const std::optional<std::string> symbol = attributeText(unit, "Symbol");
@@ -190,6 +196,8 @@ void loadFile(UnitRegistry& registry, const SettingsSource& source, const std::s
 void loadSettings(UnitRegistry& registry, const SettingsSource& source) {
     for (const std::string& file : source.xmlFiles())
         loadFile(registry, source, file);
+    // Dimensions may name quantities declared in later files.
+    registry.finishDimensions();
 }
 
 void loadSettings(UnitRegistry& registry, const std::filesystem::path& directory) {

@@ -9,7 +9,9 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
+#include "base/error.h"
 #include "eval/function.h"
 #include "eval/random.h"
 #include "syntax/name_lookup.h"
@@ -20,7 +22,7 @@ namespace quantrel {
 /// The calculator's dictionary: the unit catalogue (units, quantities, conversion rules), the
 /// functions and the random generator that rnd draws from. Enters definitions written in the
 /// settings' expression language. Filled at start-up, read-only afterwards.
-class UnitRegistry : public UnitCatalog, public NameLookup {
+class UnitRegistry final : public UnitCatalog, public NameLookup {
 public:
     using FunctionTable = std::map<std::string, Function, std::less<>>;
 
@@ -53,6 +55,18 @@ public:
     /// errors raised while folding pass unchanged.
     const Function& defineFunction(const std::string& name, const std::string& description,
                                    const std::string& parameters, const std::string& body);
+    /// Declares the dimension of `quantity` from its Dimension attribute: its own name makes it a
+    /// base quantity, anything else is an expression over other quantities' names (see
+    /// readDimension). It is resolved now, or, when it names a quantity whose dimension is not
+    /// declared yet, once that one is. Throws ConfigError for a malformed expression, a
+    /// dimension out of range, too many base quantities and a second, different dimension.
+    void declareDimension(const std::string& quantity, const std::string& expression,
+                          const SettingsLocation& where);
+    /// Resolves what still waits; throws ConfigError (located where the quantity was declared)
+    /// for a name that no quantity declares a dimension for, and for a dimension that depends
+    /// on itself.
+    void finishDimensions();
+
     /// Enters a function record as it is (the built-ins use this).
     const Function& enterFunction(Function function);
 
@@ -60,6 +74,18 @@ public:
     RandomGenerator& random() { return random_; }
 
 private:
+    struct PendingDimension {
+        std::string quantity;
+        std::string expression;
+        SettingsLocation where;
+    };
+    /// Resolves one declaration; false when it must wait for a name.
+    bool resolveDimension(const PendingDimension& declaration, std::string* unknownName);
+    void resolvePending();
+
+    std::vector<PendingDimension> pendingDimensions_;
+    std::size_t dimensionDeclarations_ = 0;
+
     // The generator comes first: the built-in rnd refers to it.
     RandomGenerator random_;
     FunctionTable functions_;

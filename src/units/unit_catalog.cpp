@@ -2,11 +2,17 @@
 
 #include "units/unit_catalog.h"
 
+#include <cstdlib>
+#include <string_view>
+
 namespace quantrel {
 
 const Unit* UnitCatalog::findUnit(std::string_view symbol) const {
     const auto found = unitIndex_.find(symbol);
-    return found != unitIndex_.end() ? found->second : nullptr;
+    if (found != unitIndex_.end()) return found->second;
+    if (derivedBySymbol_.empty()) return nullptr;
+    const auto derived = derivedBySymbol_.find(std::string(symbol));
+    return derived != derivedBySymbol_.end() ? derived->second : nullptr;
 }
 
 const QuantityUnits* UnitCatalog::findQuantity(std::string_view name) const {
@@ -41,6 +47,86 @@ Unit& UnitCatalog::enterUnit(const std::string& quantity, const std::string& sym
 
 void UnitCatalog::enterConversion(Conversion rule) {
     conversions_.push_back(std::move(rule));
+}
+
+}  // namespace quantrel
+
+namespace quantrel {
+namespace {
+
+/// The exponent as superscript digits: 2 gives "²".
+std::string superscript(int exponent) {
+    static constexpr std::string_view kDigits[] = {"\u2070", "\u00b9", "\u00b2", "\u00b3",
+                                                   "\u2074", "\u2075", "\u2076", "\u2077",
+                                                   "\u2078", "\u2079"};
+    const std::string decimal = std::to_string(exponent);
+    std::string text;
+    for (const char digit : decimal)
+        text += kDigits[digit - '0'];
+    return text;
+}
+
+}  // namespace
+
+bool UnitCatalog::addBaseQuantity(const std::string& quantity) {
+    if (baseQuantities_.size() >= static_cast<std::size_t>(Dimension::kMaxBases)) return false;
+    baseQuantities_.push_back(quantity);
+    return true;
+}
+
+void UnitCatalog::setDimension(const std::string& quantity, const Dimension& dimension,
+                               std::size_t order) {
+    dimensions_.insert_or_assign(quantity, dimension);
+    const auto [entry, inserted] = shownQuantity_.try_emplace(dimension, order, quantity);
+    if (!inserted && order < entry->second.first) entry->second = {order, quantity};
+}
+
+const Dimension* UnitCatalog::dimensionOf(std::string_view quantity) const {
+    if (const auto found = dimensions_.find(quantity); found != dimensions_.end()) {
+        return &found->second;
+    }
+    if (const auto found = derivedDimensions_.find(quantity); found != derivedDimensions_.end()) {
+        return &found->second;
+    }
+    return nullptr;
+}
+
+std::string UnitCatalog::derivedSymbol(const Dimension& dimension) const {
+    std::string numerator;
+    std::string denominator;
+    for (std::size_t i = 0; i < baseQuantities_.size(); ++i) {
+        const int exponent = dimension.exponent(static_cast<int>(i));
+        if (exponent == 0) continue;
+        const QuantityUnits* units = findQuantity(baseQuantities_[i]);
+        std::string factor =
+            units != nullptr && !units->empty() ? units->front()->symbol : baseQuantities_[i];
+        if (std::abs(exponent) > 1) factor += superscript(std::abs(exponent));
+        std::string& side = exponent > 0 ? numerator : denominator;
+        if (!side.empty()) side += "\u00b7";
+        side += factor;
+    }
+    if (denominator.empty()) return numerator;
+    return (numerator.empty() ? std::string("1") : numerator) + "/" + denominator;
+}
+
+const Unit* UnitCatalog::unitOfDimension(const Dimension& dimension) const {
+    if (const auto shown = shownQuantity_.find(dimension); shown != shownQuantity_.end()) {
+        const QuantityUnits* units = findQuantity(shown->second.second);
+        if (units != nullptr && !units->empty()) return units->front();
+    }
+    if (const auto made = derivedByDimension_.find(dimension); made != derivedByDimension_.end()) {
+        return made->second;
+    }
+    if (derivedUnits_.size() >= kMaxDerivedUnits) return nullptr;
+    Unit& unit = derivedUnits_.emplace_back();
+    unit.symbol = derivedSymbol(dimension);
+    unit.quantity = unit.symbol;
+    unit.description = "Derived unit";
+    unit.referenceUnit = &unit;
+    derivedByDimension_.emplace(dimension, &unit);
+    derivedBySymbol_.emplace(unit.symbol, &unit);
+    derivedDimensions_.emplace(unit.quantity, dimension);
+    return &unit;
 }
 
 }  // namespace quantrel

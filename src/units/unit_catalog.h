@@ -9,7 +9,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include <deque>
+#include <memory>
+
 #include "base/token.h"
+#include "units/dimension.h"
 
 namespace quantrel {
 
@@ -30,7 +34,7 @@ struct Conversion {
     std::string right;
     std::string result;
     TokenKind op = TokenKind::None;         ///< Star or Slash in a useful rule
-    const Unit* resultReference = nullptr;  ///< the reference unit of the result quantity
+    const Unit* resultReference = nullptr;  ///< the reference unit of the result; none: a number
 };
 
 /// The units of one quantity in definition order; the first is the reference unit.
@@ -65,15 +69,51 @@ public:
     /// unit of a quantity is its reference unit. The symbol must be new.
     Unit& enterUnit(const std::string& quantity, const std::string& symbol, long double scale,
                     long double offset);
-    /// Appends a rule; `rule.resultReference` must be set.
+    /// Appends a rule; a rule without `resultReference` gives a plain number.
     void enterConversion(Conversion rule);
 
+    /// Numbers `quantity` as the next base quantity (its dimension is then set with
+    /// setDimension); returns false when Dimension::kMaxBases bases are declared already.
+    bool addBaseQuantity(const std::string& quantity);
+    /// How many base quantities are declared.
+    int baseQuantityCount() const { return static_cast<int>(baseQuantities_.size()); }
+    /// Gives `quantity` its dimension. Of the quantities with one dimension, results are shown in
+    /// the one whose declaration came first: `order` counts the declarations.
+    void setDimension(const std::string& quantity, const Dimension& dimension, std::size_t order);
+    /// The dimension of a quantity, or nullptr when it declares none.
+    const Dimension* dimensionOf(std::string_view quantity) const;
+    /// Whether any quantity declares a dimension.
+    bool hasDimensions() const { return !dimensions_.empty(); }
+
+    /// The unit a result of the non-empty dimension `dimension` is shown in: the reference unit
+    /// of the quantity given that dimension first, or else a derived unit made for it once and
+    /// kept for the catalogue's life. Its symbol is written from the base quantities' reference
+    /// units: factors joined by "·", exponents as superscripts, negative ones after "/" ("kg·m",
+    /// "m²/s", "1/s²"). Returns nullptr when kMaxDerivedUnits derived units exist already.
+    const Unit* unitOfDimension(const Dimension& dimension) const;
+    /// How many derived units may be made.
+    static constexpr std::size_t kMaxDerivedUnits = 1000;
+
 private:
+    std::string derivedSymbol(const Dimension& dimension) const;
+
     UnitTable units_;
     QuantityTable quantities_;
     std::vector<Conversion> conversions_;
     // A hash index over the unit table's keys for the lookup every input word makes.
     std::unordered_map<std::string_view, const Unit*> unitIndex_;
+
+    std::vector<std::string> baseQuantities_;
+    std::map<std::string, Dimension, std::less<>> dimensions_;
+    // The quantity each dimension is shown in, with the order of its declaration.
+    std::unordered_map<Dimension, std::pair<std::size_t, std::string>, DimensionHash>
+        shownQuantity_;
+    // Derived units are made while results are worked out, which the catalogue allows as a
+    // cache: they never move and are never removed.
+    mutable std::deque<Unit> derivedUnits_;
+    mutable std::unordered_map<Dimension, const Unit*, DimensionHash> derivedByDimension_;
+    mutable std::unordered_map<std::string, const Unit*> derivedBySymbol_;
+    mutable std::map<std::string, Dimension, std::less<>> derivedDimensions_;
 };
 
 }  // namespace quantrel
