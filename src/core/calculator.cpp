@@ -2,7 +2,10 @@
 
 #include "core/calculator.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <ctime>
 
 #include "eval/node.h"
@@ -56,24 +59,47 @@ EvaluationResult Calculator::evaluate(std::string_view text) {
     NodePtr root = Parser(tokens).parseLine();
     foldToFixedPoint(root, *registry_, scope);
     checkEvaluationCost(*root);
-    const long double value = root->evaluate(scope);
 
+    if (const auto* target = dynamic_cast<const TargetNode*>(root.get())) {
+        target->checkScale();
+        // The value is worked out once, in the reference unit of the expression's quantity:
+        // that is what ans keeps, whatever the target shows.
+        const long double value = target->expression().evaluate(scope);
+        const Unit* valueUnit = target->expression().resultUnit(*registry_, scope);
+        const Unit* shownUnit = root->resultUnit(*registry_, scope);  // checks the target
+        EvaluationResult result = shownInTarget(*target, value, shownUnit);
+        ansValue_ = value;
+        ansUnit_ = valueUnit != nullptr ? valueUnit->referenceUnit : nullptr;
+        return result;
+    }
+
+    const long double value = root->evaluate(scope);
     const Unit* shownUnit = nullptr;
     long double shownValue = value;
-    long double newAns = value;
-    if (root->hasTargetUnit()) {
-        // The value is already in the target unit; ans keeps the quantity in its reference unit.
-        shownUnit = root->resultUnit(*registry_, scope);
-        newAns = value * shownUnit->scale - shownUnit->offset;
-    } else if (const Unit* unit = root->resultUnit(*registry_, scope)) {
+    if (const Unit* unit = root->resultUnit(*registry_, scope)) {
         shownUnit = &chooseDisplayUnit(*registry_, value, *unit);
         if (shownUnit != unit) shownValue = toDisplay(value, *shownUnit);
     }
-
     EvaluationResult result = shown(shownValue, shownUnit);
-    ansValue_ = newAns;
+    ansValue_ = value;
     ansUnit_ = shownUnit != nullptr ? shownUnit->referenceUnit : nullptr;
     return result;
+}
+
+EvaluationResult Calculator::shownInTarget(const TargetNode& target, long double value,
+                                           const Unit* shownUnit) const {
+    const UnitTarget& spec = target.target();
+    if (spec.kind == UnitTarget::Kind::Single) {
+        return shown(target.fromReference(value), shownUnit);
+    }
+    if (spec.kind == UnitTarget::Kind::Compound) {
+        EvaluationResult result = shown(target.fromReference(value), nullptr);
+        result.unitText = spec.text;
+        result.text += ' ';
+        result.text += spec.text;
+        return result;
+    }
+    return shownInParts(value, spec);
 }
 
 std::string Calculator::evaluateLine(std::string_view text) {
@@ -87,9 +113,82 @@ EvaluationResult Calculator::shown(long double value, const Unit* unit) const {
     result.number = format_.format(value);
     result.text = result.number;
     if (unit != nullptr) {
+        result.unitText = unit->symbol;
         result.text += ' ';
         result.text += unit->symbol;
     }
+    return result;
+}
+
+EvaluationResult Calculator::shownInParts(long double value, const UnitTarget& target) const {
+    const std::vector<UnitTarget::Factor>& parts = target.factors;
+    const std::size_t last = parts.size() - 1;
+    long double rest = std::fabs(value);
+    // Whole numbers of every unit but the last, the rest in the last.
+    std::vector<long double> wholes(last, 0);
+    for (std::size_t i = 0; i < last; ++i) {
+        const long double scale = parts[i].unit->scale;
+        wholes[i] = std::floor(rest / scale);
+        if (!std::isfinite(wholes[i])) wholes[i] = 0;
+        rest = std::max(0.0L, rest - wholes[i] * scale);
+    }
+    long double remainder = rest / parts[last].unit->scale;
+    std::string remainderText = format_.format(remainder);
+    // A remainder that is shown as a whole unit of the part before it carries over, and so on
+    // upwards: 59.9999999 s shows as 1 min.
+    const auto reaches = [&](long double amount, std::size_t part) {
+        return amount * parts[part].unit->scale >= parts[part - 1].unit->scale * (1 - 1e-12L);
+    };
+    if (last > 0) {
+        double shownRemainder = 0;
+        std::from_chars(remainderText.data(), remainderText.data() + remainderText.size(),
+                        shownRemainder);
+        if (reaches(shownRemainder, last)) {
+            wholes[last - 1] += 1;
+            remainder = 0;
+            remainderText = format_.format(0);
+        }
+        for (std::size_t i = last - 1; i > 0; --i) {
+            if (reaches(wholes[i], i)) {
+                wholes[i] = 0;
+                wholes[i - 1] += 1;
+            }
+        }
+    }
+
+    EvaluationResult result;
+    // The record's number and unit text are those of the last part shown.
+    const auto append = [&](long double amount, const std::string& number, const Unit& unit) {
+        if (!result.text.empty()) result.text += " + ";
+        result.text += number;
+        result.text += ' ';
+        result.text += unit.symbol;
+        result.value = amount;
+        result.number = number;
+        result.unitText = unit.symbol;
+    };
+    for (std::size_t i = 0; i < last; ++i) {
+        if (wholes[i] == 0) continue;
+        std::string number;
+        if (wholes[i] < 1e15L) {
+            char buffer[24];
+            const auto end =
+                std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(wholes[i]))
+                    .ptr;
+            number.assign(buffer, end);
+        } else {
+            number = format_.format(wholes[i]);
+        }
+        append(wholes[i], number, *parts[i].unit);
+    }
+    // At least one part is shown: the last one when all are zero.
+    if (remainder != 0 || result.text.empty()) {
+        append(remainder, remainderText, *parts[last].unit);
+    }
+    // The sign once, in front; a value that shows as zero has none.
+    const bool showsZero =
+        result.text.starts_with("0 ") && result.text.find(" + ") == std::string::npos;
+    if (value < 0 && !showsZero) result.text.insert(0, "-");
     return result;
 }
 

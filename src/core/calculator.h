@@ -18,9 +18,11 @@
 
 namespace quantrel {
 
+class TargetNode;
 class UnitRegistry;
 class UnitCatalog;
 struct Unit;
+struct UnitTarget;
 
 /// What a name before the caret is, for the hint line.
 enum class HintKind : int { None = -1, Function = 0, Unit = 1, Variable = 2 };
@@ -36,9 +38,12 @@ struct HintInfo {
 /// One evaluated line as values.
 struct EvaluationResult {
     long double value = 0;       ///< the number shown, in `unit` when there is one
-    const Unit* unit = nullptr;  ///< the unit the result is shown in, or none
-    std::string number;          ///< the number's text
-    std::string text;            ///< the whole result text: the number, then a blank and the symbol
+    const Unit* unit = nullptr;  ///< the unit the result is shown in; none for a plain number,
+                                 ///< a compound target and parts
+    std::string number;          ///< the number's text (of the last part, for parts)
+    std::string unitText;        ///< what follows the number: a symbol, "km/h", or empty
+    std::string text;            ///< the whole result text: "2.3 km", "96.5606 km/h",
+                                 ///< "5 ft + 10.8661 in"
 };
 
 /// A unit as the listings show it.
@@ -131,6 +136,9 @@ public:
 
 private:
     EvaluationResult shown(long double value, const Unit* unit) const;
+    EvaluationResult shownInTarget(const TargetNode& target, long double value,
+                                   const Unit* shownUnit) const;
+    EvaluationResult shownInParts(long double value, const UnitTarget& target) const;
 
     std::unique_ptr<UnitRegistry> registry_;
     NumberFormat format_;

@@ -461,16 +461,4 @@ NodePtr enterUnit(NodePtr operand, const Unit& unit, const Token& unitToken) {
     return node;
 }
 
-NodePtr leaveUnit(NodePtr expression, const Unit& target, const Token& unitToken) {
-    auto scale = std::make_unique<NumberNode>(target.scale, unitToken);
-    auto quotient = std::make_unique<DivideNode>(std::move(expression), std::move(scale),
-                                                 kProductPrecedence, unitToken);
-    auto offset = std::make_unique<NumberNode>(target.offset / target.scale, unitToken);
-    auto node = std::make_unique<AddNode>(std::move(quotient), std::move(offset), kSumPrecedence,
-                                          unitToken);
-    node->setUnit(&target);
-    node->setHasTargetUnit(true);
-    return node;
-}
-
 }  // namespace quantrel

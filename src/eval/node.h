@@ -457,8 +457,59 @@ protected:
 /// the reference unit of U. Every added node carries the unit's token.
 NodePtr enterUnit(NodePtr operand, const Unit& unit, const Token& unitToken);
 
-/// The subtree for a target unit: e / U.scale + U.offset / U.scale, carrying U itself and
-/// marked as a target-unit conversion.
-NodePtr leaveUnit(NodePtr expression, const Unit& target, const Token& unitToken);
+/// What follows "in": one unit, a product of units with whole powers ("km/h", "kW h",
+/// "m/s^2"), or a sum of units for a result split into parts ("ft + in").
+struct UnitTarget {
+    enum class Kind { Single, Compound, Mixed };
+    struct Factor {
+        const Unit* unit = nullptr;
+        int exponent = 1;
+    };
+    Kind kind = Kind::Single;
+    /// Single: the unit; Compound: the factors as written; Mixed: the parts, largest first.
+    std::vector<Factor> factors;
+    /// The target as shown after the number: blanks around "*", "/" and "^" removed, one blank
+    /// between two units ("km/h", "kW h"); empty for a single unit (its symbol is shown).
+    std::string text;
+};
+
+/// The root of a line that ends with "in" and a target: the expression's value, in the
+/// reference unit of its quantity, shown in the target. A single unit U gives
+/// e / U.scale + U.offset / U.scale and carries U; a compound target gives e divided by the
+/// product of its units' scales. Folding keeps the node, so that the value before the
+/// conversion stays at hand.
+class TargetNode : public Node {
+public:
+    TargetNode(NodePtr expression, UnitTarget target, Token token);
+    const Node& expression() const { return *expression_; }
+    const UnitTarget& target() const { return target_; }
+    /// The number shown for `value`, a value of the expression; unused for a mixed target.
+    long double fromReference(long double value) const;
+    /// Fails with "Division by zero" for a target whose scale is zero, as the division of a
+    /// value by it would.
+    void checkScale() const;
+
+    std::string toString() const override;
+    long double evaluate(const Scope& scope) const override;
+    /// Checks that the target fits the expression's quantity (or, with dimensions, its
+    /// dimension; units with an offset only as a single target). A single target gives its
+    /// unit; the others give the expression's.
+    const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
+    void clearUnits() override;
+    NodePtr fold(FoldContext& context) override;
+    bool drawsRandom() const override { return expression_->drawsRandom(); }
+    EvaluationCost cost(std::size_t parameterCount) const override;
+
+private:
+    /// The unit of the quantity a compound target measures, none for a plain number.
+    const Unit* compoundUnit(const UnitCatalog& units) const;
+    /// Whether values of `value`'s quantity may be shown in `target`.
+    static bool fits(const UnitCatalog& units, const Unit* value, const Unit* target);
+
+    NodePtr expression_;
+    UnitTarget target_;
+    long double scale_ = 1;
+    long double offset_ = 0;  // of a single target, divided by its scale
+};
 
 }  // namespace quantrel

@@ -2,6 +2,8 @@
 // Evaluation and unit rules of the nodes with two operands.
 
 #include <cmath>
+#include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "base/error.h"
@@ -224,6 +226,172 @@ const Unit* BinaryNode::unitOfDimension(const UnitCatalog& units,
 
 const Unit* RootNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
     return right_->resultUnit(units, scope);
+}
+
+}  // namespace quantrel
+
+namespace quantrel {
+
+// --- Target units -------------------------------------------------------------------------------
+
+TargetNode::TargetNode(NodePtr expression, UnitTarget target, Token token)
+    : Node(std::move(token), kSumPrecedence),
+      expression_(std::move(expression)),
+      target_(std::move(target)) {
+    if (target_.kind == UnitTarget::Kind::Single) {
+        const Unit& unit = *target_.factors.front().unit;
+        scale_ = unit.scale;
+        offset_ = unit.offset / unit.scale;
+        setUnit(&unit);
+    } else if (target_.kind == UnitTarget::Kind::Compound) {
+        for (const UnitTarget::Factor& factor : target_.factors)
+            scale_ *= std::pow(factor.unit->scale, static_cast<long double>(factor.exponent));
+    }
+    setHasTargetUnit(true);
+    // As deep as the quotient and the sum a single target computes.
+    setHeight(expression_->height() + 2);
+}
+
+long double TargetNode::fromReference(long double value) const {
+    if (target_.kind == UnitTarget::Kind::Single) return value / scale_ + offset_;
+    return value / scale_;
+}
+
+std::string TargetNode::toString() const {
+    std::string text = expression_->toString();
+    if (expression_->precedence() > kProductPrecedence) text = "( " + text + " )";
+    text += " / " + NumberNode(scale_, emptyToken()).toString();
+    if (target_.kind == UnitTarget::Kind::Single) {
+        text += " + " + NumberNode(offset_, emptyToken()).toString();
+    }
+    return text;
+}
+
+void TargetNode::checkScale() const {
+    if (target_.kind != UnitTarget::Kind::Mixed && scale_ == 0) fail("Division by zero");
+}
+
+long double TargetNode::evaluate(const Scope& scope) const {
+    if (target_.kind == UnitTarget::Kind::Mixed) return expression_->evaluate(scope);
+    checkScale();  // the divisor is tested first, as a division does
+    return fromReference(expression_->evaluate(scope));
+}
+
+bool TargetNode::fits(const UnitCatalog& units, const Unit* value, const Unit* target) {
+    if (value == nullptr || target == nullptr) return value == target;
+    if (value->referenceUnit == target->referenceUnit) return true;
+    const Dimension* valueDimension = units.dimensionOf(value->quantity);
+    const Dimension* targetDimension = units.dimensionOf(target->quantity);
+    return valueDimension != nullptr && targetDimension != nullptr &&
+           *valueDimension == *targetDimension;
+}
+
+const Unit* TargetNode::compoundUnit(const UnitCatalog& units) const {
+    // With dimensions everywhere, the product of the dimensions; otherwise the rules, left to
+    // right, one factor at a time.
+    std::optional<Dimension> dimension = Dimension();
+    for (const UnitTarget::Factor& factor : target_.factors) {
+        const Dimension* own = units.dimensionOf(factor.unit->quantity);
+        if (own == nullptr || !dimension) {
+            dimension.reset();
+            break;
+        }
+        const std::optional<Dimension> power = own->power(factor.exponent);
+        if (!power) fail("Dimension too large");
+        dimension = dimension->times(*power);
+        if (!dimension) fail("Dimension too large");
+    }
+    if (dimension) {
+        if (dimension->isEmpty()) return nullptr;
+        const Unit* unit = units.unitOfDimension(*dimension);
+        if (unit == nullptr) fail("Too many derived units");
+        return unit;
+    }
+    const Unit* current = nullptr;
+    bool first = true;
+    for (const UnitTarget::Factor& factor : target_.factors) {
+        const Unit* unit = factor.unit->referenceUnit;
+        const TokenKind op = factor.exponent < 0 ? TokenKind::Slash : TokenKind::Star;
+        for (int i = 0; i < std::abs(factor.exponent); ++i) {
+            if (first && op == TokenKind::Star) {
+                current = unit;
+                first = false;
+                continue;
+            }
+            first = false;
+            const std::string left = current != nullptr ? current->quantity : "1";
+            const Conversion* rule = units.findConversion(left, op, unit->quantity);
+            if (rule == nullptr && op == TokenKind::Star && current != nullptr) {
+                rule = units.findConversion(unit->quantity, op, left);
+            }
+            if (rule != nullptr) {
+                current = rule->resultReference;
+            } else if (op == TokenKind::Star && current == nullptr) {
+                current = unit;  // a plain number times a unit
+            } else if (op == TokenKind::Slash && current == unit) {
+                current = nullptr;
+            } else {
+                fail("No conversion found for " + left + " and " + unit->quantity);
+            }
+        }
+    }
+    return current;
+}
+
+const Unit* TargetNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
+    const Unit* value = expression_->resultUnit(units, scope);
+    const auto cannotConvert = [&](const std::string& to) {
+        std::string text = "Can't convert";
+        if (value != nullptr) text += " from " + value->quantity;
+        fail(text + " to " + to);
+    };
+    switch (target_.kind) {
+        case UnitTarget::Kind::Single: {
+            const Unit* target = target_.factors.front().unit;
+            if (value == nullptr || !fits(units, value, target)) cannotConvert(target->quantity);
+            return target;
+        }
+        case UnitTarget::Kind::Compound: {
+            for (const UnitTarget::Factor& factor : target_.factors) {
+                if (factor.unit->offset != 0) {
+                    fail("Can't use " + factor.unit->symbol + " in a compound unit");
+                }
+            }
+            const Unit* target = compoundUnit(units);
+            if (!fits(units, value, target)) {
+                cannotConvert(target != nullptr ? target->quantity : target_.text);
+            }
+            return value;
+        }
+        case UnitTarget::Kind::Mixed:
+            for (const UnitTarget::Factor& factor : target_.factors) {
+                if (factor.unit->offset != 0) {
+                    fail("Can't use " + factor.unit->symbol + " in a mixed unit");
+                }
+                if (value == nullptr || !fits(units, value, factor.unit)) {
+                    cannotConvert(factor.unit->quantity);
+                }
+            }
+            return value;
+    }
+    return value;
+}
+
+void TargetNode::clearUnits() {
+    Node::clearUnits();
+    expression_->clearUnits();
+}
+
+NodePtr TargetNode::fold(FoldContext& context) {
+    foldInPlace(expression_, context);
+    return nullptr;
+}
+
+EvaluationCost TargetNode::cost(std::size_t parameterCount) const {
+    // What the quotient and the sum of a single target cost.
+    EvaluationCost total(5, parameterCount);
+    total.add(expression_->cost(parameterCount));
+    return total;
 }
 
 }  // namespace quantrel

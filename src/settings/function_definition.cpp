@@ -47,7 +47,9 @@ const Function& UnitRegistry::defineFunction(const std::string& name,
     const std::vector<Token> tokens = tokenize(*this, body, parameterNames);
     NodePtr tree;
     try {
-        tree = Parser(tokens).parseLine();
+        Parser parser(tokens);
+        parser.setAllowCompoundTargets(false);
+        tree = parser.parseLine();
     } catch (const ParseError& error) {
         throw ConfigError("Error while parsing function '" + name + "': " + error.message(body));
     }

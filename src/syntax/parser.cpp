@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <charconv>
+#include <cmath>
 #include <clocale>
 #include <cstdlib>
 #include <stdexcept>
@@ -141,13 +142,91 @@ NodePtr Parser::parseLine() {
     if (current().kind == TokenKind::End) return expression;
     if (current().kind == TokenKind::In) {
         advance();
-        const Token& target = current();
+        const Token target = current();
         if (target.kind != TokenKind::UnitSymbol) throw errorHere("Expected UNIT");
-        expression = checked(leaveUnit(std::move(expression), *target.unit, target));
         advance();
-        if (current().kind == TokenKind::End) return expression;
+        UnitTarget unitTarget;
+        unitTarget.factors.push_back({target.unit, 1});
+        if (allowCompoundTargets_ && current().kind != TokenKind::End) {
+            if (current().kind == TokenKind::Plus) {
+                readMixedTarget(unitTarget);
+            } else if (startsCompoundFactor()) {
+                readCompoundTarget(unitTarget, target);
+            }
+        }
+        if (current().kind != TokenKind::End) throw errorHere("Expected END");
+        return checked(
+            std::make_unique<TargetNode>(std::move(expression), std::move(unitTarget), target));
     }
     throw errorHere("Expected END");
+}
+
+bool Parser::startsCompoundFactor() const {
+    const TokenKind kind = current().kind;
+    return kind == TokenKind::Star || kind == TokenKind::Slash || kind == TokenKind::Caret ||
+           kind == TokenKind::UnitSymbol;
+}
+
+int Parser::readTargetExponent(std::string& text) {
+    // "^", an optional minus, and a whole number.
+    text += '^';
+    advance();
+    bool negative = false;
+    if (current().kind == TokenKind::Minus) {
+        negative = true;
+        text += '-';
+        advance();
+    }
+    if (current().kind != TokenKind::Number) throw errorHere("Expected whole number");
+    const long double value = readNumber(current().text);
+    if (value != std::floor(value) || value > kMaxTargetExponent) {
+        throw errorHere("Expected whole number");
+    }
+    text += current().text;
+    advance();
+    const int exponent = static_cast<int>(value);
+    return negative ? -exponent : exponent;
+}
+
+void Parser::readCompoundTarget(UnitTarget& target, const Token& first) {
+    target.kind = UnitTarget::Kind::Compound;
+    target.text = first.text;
+    if (current().kind == TokenKind::Caret) {
+        target.factors.back().exponent = readTargetExponent(target.text);
+    }
+    while (current().kind != TokenKind::End) {
+        int sign = 1;
+        if (current().kind == TokenKind::Star || current().kind == TokenKind::Slash) {
+            sign = current().kind == TokenKind::Slash ? -1 : 1;
+            target.text += current().kind == TokenKind::Slash ? '/' : '*';
+            advance();
+        } else if (current().kind == TokenKind::UnitSymbol) {
+            target.text += ' ';  // units written side by side multiply
+        } else {
+            return;
+        }
+        if (current().kind != TokenKind::UnitSymbol) throw errorHere("Expected UNIT");
+        target.text += current().text;
+        target.factors.push_back({current().unit, sign});
+        advance();
+        if (current().kind == TokenKind::Caret) {
+            target.factors.back().exponent = sign * readTargetExponent(target.text);
+        }
+    }
+}
+
+void Parser::readMixedTarget(UnitTarget& target) {
+    target.kind = UnitTarget::Kind::Mixed;
+    while (current().kind == TokenKind::Plus) {
+        advance();
+        // The inch may stand here: "in ft + in".
+        const Token& part = current();
+        const bool isUnit = part.kind == TokenKind::UnitSymbol ||
+                            (part.kind == TokenKind::In && part.unit != nullptr);
+        if (!isUnit) throw errorHere("Expected UNIT");
+        target.factors.push_back({part.unit, 1});
+        advance();
+    }
 }
 
 NodePtr Parser::parseSum() {
@@ -171,6 +250,17 @@ NodePtr Parser::parseTerm() {
     NodePtr left = parsePrimary();
     for (;;) {
         const TokenKind kind = current().kind;
+        if (kind == TokenKind::UnitSymbol && unitEnd_ == cursor_) {
+            // A further unit right after a unit multiplies: "1 N m", "3 kW h". (The conversion
+            // keyword is a token of its own and never read here; "|3| km" stays an error.)
+            Token op = current();
+            op.kind = TokenKind::Star;
+            op.text.clear();
+            NodePtr unit = applyUnit(std::make_unique<NumberNode>(1.0L, current()));
+            left = checked(std::make_unique<MultiplyNode>(std::move(left), std::move(unit),
+                                                          kProductPrecedence, op));
+            continue;
+        }
         if (!isTermOperator(kind)) return left;
         const Token op = current();
         advance();
@@ -198,7 +288,8 @@ NodePtr Parser::parsePrimary() {
             if (atUnitPostfix()) {
                 NodePtr negated = checked(std::make_unique<NegateNode>(
                     std::move(operand), kProductPrecedence, current()));
-                return applyUnit(std::move(negated));
+                // "-1 h 20 min": the sign belongs to every part.
+                return continueMixed(applyUnit(std::move(negated)), TokenKind::Minus);
             }
             operand = parsePostfix(std::move(operand));
             return checked(
@@ -214,10 +305,14 @@ NodePtr Parser::parsePrimary() {
             return node;
         }
         case TokenKind::UnitSymbol:
-            return applyUnit(std::make_unique<NumberNode>(1.0L, token));
-        default:
+            return continueMixed(applyUnit(std::make_unique<NumberNode>(1.0L, token)),
+                                 TokenKind::Plus);
+        default: {
             if (!startsOperand(token.kind)) throw errorHere("Expected EXPRESSION or CONSTANT");
-            return parsePostfix(parseOperand());
+            NodePtr node = parsePostfix(parseOperand());
+            if (unitEnd_ != cursor_) return node;
+            return continueMixed(std::move(node), TokenKind::Plus);
+        }
     }
 }
 
@@ -285,20 +380,44 @@ NodePtr Parser::parseCall() {
     return checked(std::make_unique<CallNode>(callToken, function, std::move(arguments)));
 }
 
-bool Parser::atUnitPostfix() const {
-    const Token& token = current();
+bool Parser::isUnitAt(std::size_t index) const {
+    if (index >= limit_) return false;
+    const Token& token = tokens_[index];
     if (token.kind == TokenKind::UnitSymbol) return true;
     if (token.kind != TokenKind::In || token.unit == nullptr) return false;
     // "in" before a unit symbol is the conversion keyword, not the unit "in".
-    const bool unitFollows =
-        cursor_ + 1 < limit_ && tokens_[cursor_ + 1].kind == TokenKind::UnitSymbol;
+    const bool unitFollows = index + 1 < limit_ && tokens_[index + 1].kind == TokenKind::UnitSymbol;
     return !unitFollows;
+}
+
+bool Parser::atUnitPostfix() const {
+    return isUnitAt(cursor_);
 }
 
 NodePtr Parser::applyUnit(NodePtr operand) {
     const Token& unitToken = current();
     NodePtr node = checked(enterUnit(std::move(operand), *unitToken.unit, unitToken));
     advance();
+    unitEnd_ = cursor_;
+    return node;
+}
+
+NodePtr Parser::continueMixed(NodePtr node, TokenKind sign) {
+    // A number with a unit right after an operand that took a unit adds to it: "1 h 20 min",
+    // "5 ft 3 in". The parts form one operand.
+    while (current().kind == TokenKind::Number && isUnitAt(cursor_ + 1)) {
+        Token op = current();
+        op.kind = sign;
+        op.text.clear();
+        NodePtr part = applyUnit(parseNumber());
+        if (sign == TokenKind::Minus) {
+            node = checked(std::make_unique<SubtractNode>(std::move(node), std::move(part),
+                                                          kSumPrecedence, op));
+        } else {
+            node = checked(
+                std::make_unique<AddNode>(std::move(node), std::move(part), kSumPrecedence, op));
+        }
+    }
     return node;
 }
 

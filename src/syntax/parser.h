@@ -5,12 +5,17 @@
 // The expression grammar, from the whole line down to operands. Braces repeat, brackets are
 // optional; the names are token kinds.
 //
-//   Line    = Sum [ In UnitSymbol ] End
+//   Line    = Sum [ In Target ] End
+//   Target  = UnitSymbol
+//           | UnitSymbol [ Power ] { ( Star | Slash ) UnitSymbol [ Power ] | UnitSymbol [ Power ] }
+//           | UnitSymbol Plus ( UnitSymbol | In ) { Plus ( UnitSymbol | In ) }
+//   Power   = Caret [ Minus ] Number
 //   Sum     = Term { ( Plus | Minus ) Term }
 //   Term    = Primary { ( Star | Slash | Percent | Caret
-//                       | Less | LessEqual | Greater | GreaterEqual ) Primary }
-//   Primary = Plus Primary | Minus Primary | Bar Sum Bar | UnitSymbol
-//           | Operand [ Postfix ]
+//                       | Less | LessEqual | Greater | GreaterEqual ) Primary | UnitSymbol }
+//   Primary = Plus Primary | Minus Primary | Bar Sum Bar | UnitSymbol [ Mixed ]
+//           | Operand [ Postfix ] [ Mixed ]
+//   Mixed   = { Number UnitSymbol }   (after a unit: "1 h 20 min" is one operand)
 //   Operand = Number | OpenParen Sum CloseParen | FunctionName Primary{argument count}
 //           | ParameterName | VariableName
 //   Postfix = Caret Primary | NRoot Primary | UnitSymbol | In (the unit "in")
@@ -46,6 +51,9 @@ public:
 
     /// A whole line: an expression, optionally "in" and a target unit, then the end.
     NodePtr parseLine();
+    /// Whether "in" may be followed by a product or a sum of units (a line may; a function
+    /// body keeps to one unit).
+    void setAllowCompoundTargets(bool allow) { allowCompoundTargets_ = allow; }
     /// One operand with its prefix and postfix forms, leaving the cursor on the next token.
     NodePtr parsePrimary();
 
@@ -67,15 +75,26 @@ private:
     NodePtr parsePostfix(NodePtr operand);
     NodePtr parseNumber();
     NodePtr parseCall();
+    bool isUnitAt(std::size_t index) const;
     bool atUnitPostfix() const;
     NodePtr applyUnit(NodePtr operand);
+    NodePtr continueMixed(NodePtr node, TokenKind sign);
     NodePtr checked(NodePtr node) const;
+    bool startsCompoundFactor() const;
+    int readTargetExponent(std::string& text);
+    void readCompoundTarget(UnitTarget& target, const Token& first);
+    void readMixedTarget(UnitTarget& target);
 
     std::span<const Token> tokens_;
     std::size_t limit_;
     std::size_t cursor_ = 0;
     Token end_;
     int depth_ = 0;
+    bool allowCompoundTargets_ = true;
+    std::size_t unitEnd_ = kNoLimit;  // the cursor after the unit applied last
 };
+
+/// The largest power a unit may have in a target.
+inline constexpr int kMaxTargetExponent = 100;
 
 }  // namespace quantrel

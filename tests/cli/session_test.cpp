@@ -52,7 +52,7 @@ TEST(RunSession, EvaluatesDescribesAndMarksErrors) {
 
 TEST(RunSession, SuggestsKnownNamesForAnUnknownOne) {
     Calculator calculator = test::makeTestCalculator();
-    ScriptedEditor editor({"2 kilometre", "3 zzzz", "4 km m"});
+    ScriptedEditor editor({"2 kilometre", "3 zzzz", "4 km 5"});
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(runSession(calculator, editor, out, err, false), ExitCode::LineFailed);
@@ -63,7 +63,7 @@ TEST(RunSession, SuggestsKnownNamesForAnUnknownOne) {
               "    ^^^^\n"
               "Parse error: Expected END near 'zzzz'\n"
               "       ^\n"
-              "Parse error: Expected END near 'm'\n");
+              "Parse error: Expected END near '5'\n");
 }
 
 TEST(RunSession, QuitEndsTheSession) {
