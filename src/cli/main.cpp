@@ -65,6 +65,7 @@ ExitCode run(int argc, char** argv) {
 
     std::optional<Calculator> calculator = makeCalculator(options, argc > 0 ? argv[0] : nullptr);
     if (!calculator) return ExitCode::StartupFailed;
+    calculator->setNumberFormat(quantrel::NumberFormat(options.digits));
 
     switch (options.action) {
         case CliOptions::Action::ListUnits:

@@ -52,6 +52,17 @@ std::uint32_t parseSeed(std::string_view text) {
     return static_cast<std::uint32_t>(value);
 }
 
+int parseDigits(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 ||
+        value > 18) {
+        throw UsageError("--digits needs a whole number from 1 to 18, not '" + std::string(text) +
+                         "'");
+    }
+    return value;
+}
+
 CliOptions parseArguments(std::span<const char* const> args) {
     using Action = CliOptions::Action;
     CliOptions options;
@@ -99,6 +110,8 @@ CliOptions parseArguments(std::span<const char* const> args) {
             options.settingsDir = std::filesystem::path(value);
         } else if (name == "--seed") {
             options.seed = parseSeed(takeValue());
+        } else if (name == "--digits") {
+            options.digits = parseDigits(takeValue());
         } else if (name == "--unbuffered") {
             noValue();
             options.unbuffered = true;
@@ -129,8 +142,8 @@ CliOptions parseArguments(std::span<const char* const> args) {
 }
 
 std::string helpText() {
-    return "Usage: quantrel-cli [--settings DIR] [--seed N] [--unbuffered] [--line-numbers]\n"
-           "                    [EXPRESSION ...]\n"
+    return "Usage: quantrel-cli [--settings DIR] [--seed N] [--digits N] [--unbuffered]\n"
+           "                    [--line-numbers] [EXPRESSION ...]\n"
            "       quantrel-cli --list-units | --list-functions | --help | --version\n"
            "\n"
            "Evaluates expressions with units of measure, for example \"2 km + 300 m\" or\n"
@@ -143,6 +156,7 @@ std::string helpText() {
            "Options:\n"
            "  --settings DIR     read units and functions from the *.xml files in DIR\n"
            "  --seed N           seed the random numbers with N (0 to 4294967295)\n"
+           "  --digits N         show results with N significant digits (1 to 18, default 6)\n"
            "  --unbuffered       flush the output after every line\n"
            "  --line-numbers     begin each error message with \"line N: \", N counting the\n"
            "                     input lines (or the expressions) from 1\n"

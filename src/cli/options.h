@@ -35,6 +35,8 @@ struct CliOptions {
     bool unbuffered = false;
     /// --line-numbers: begin every error message with "line N: ".
     bool lineNumbers = false;
+    /// --digits N: significant digits of every result (1 to 18; 6 when not given).
+    int digits = 6;
     /// The expressions to evaluate, in order; empty means standard input.
     std::vector<std::string> expressions;
 };
@@ -42,6 +44,9 @@ struct CliOptions {
 /// Reads the arguments after the program name. An argument that begins with "--" and a letter is
 /// an option wherever it stands, "-h" is --help, "--" ends the options, and every other argument
 /// is an expression. Throws UsageError; never prints and never exits.
+/// The value of --digits: a whole number from 1 to 18. Throws UsageError otherwise.
+int parseDigits(std::string_view text);
+
 CliOptions parseArguments(std::span<const char* const> args);
 
 /// Reads a --seed value: decimal digits only, 0 to 4294967295. Throws UsageError.

@@ -136,6 +136,23 @@ TEST_F(CliProgram, EvaluatesStandardInputAndSeparatesErrors) {
     EXPECT_EQ(unbuffered.out, merged.out);
 }
 
+TEST_F(CliProgram, WritesResultsWithTheDigitsAsked) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"1", "3e+02 m\n0.3 km\n"},
+        {"6", "333.333 m\n0.333333 km\n"},
+        {"12", "333.333333333 m\n0.333333333333 km\n"},
+        {"18", "333.333333333333314 m\n0.333333333333333315 km\n"},
+    };
+    for (const auto& [digits, expected] : rows) {
+        SCOPED_TRACE(digits);
+        // The unit chosen does not change with the digits.
+        const Outcome run =
+            runCli({"--settings", settings(), "--digits", digits, "1 km / 3", "ans in km"});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, expected);
+    }
+}
+
 TEST_F(CliProgram, ReportsStartupFailures) {
     TemporaryDirectory broken;
     broken.write("bad.xml",
@@ -360,7 +377,8 @@ TEST_F(CliProgram, RunsAnInteractiveSessionOnATerminal) {
               std::string::npos)
         << marked;
     const std::string unknown = "2 kilometre\r";
-    ASSERT_EQ(write(terminal, unknown.data(), unknown.size()), static_cast<ssize_t>(unknown.size()));
+    ASSERT_EQ(write(terminal, unknown.data(), unknown.size()),
+              static_cast<ssize_t>(unknown.size()));
     const std::string suggested = readUntilPrompt(terminal, "did you mean");
     EXPECT_NE(suggested.find("Parse error: Expected END near 'kilometre'\r\n  did you mean: km?"),
               std::string::npos)

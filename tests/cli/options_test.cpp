@@ -26,15 +26,18 @@ TEST(ParseArguments, ReadsEveryOption) {
     EXPECT_TRUE(options.lineNumbers);
     EXPECT_EQ(options.expressions, std::vector<std::string>{"1 m"});
 
-    const CliOptions inline_ = parse({"--settings=other", "--seed=0"});
+    const CliOptions inline_ = parse({"--settings=other", "--seed=0", "--digits=18"});
     EXPECT_EQ(inline_.settingsDir, std::filesystem::path("other"));
     EXPECT_EQ(inline_.seed, 0u);
+    EXPECT_EQ(inline_.digits, 18);
+    EXPECT_EQ(parse({"--digits", "1"}).digits, 1);
 
     const CliOptions defaults = parse({});
     EXPECT_FALSE(defaults.settingsDir.has_value());
     EXPECT_FALSE(defaults.seed.has_value());
     EXPECT_FALSE(defaults.unbuffered);
     EXPECT_FALSE(defaults.lineNumbers);
+    EXPECT_EQ(defaults.digits, 6);
     EXPECT_TRUE(defaults.expressions.empty());
 }
 
@@ -72,6 +75,10 @@ TEST(ParseArguments, RefusesBadUsage) {
         {"--settings"},
         {"--settings", ""},
         {"--seed"},
+        {"--digits", "0"},
+        {"--digits", "19"},
+        {"--digits", "6.5"},
+        {"--digits"},
         {"--unbuffered=yes"},
         {"--line-numbers=1"},
         {"--list-units", "--list-functions"},
