@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -136,16 +137,105 @@ TEST(LibraryDisplay, ShowsEverydayResultsInNaturalUnits) {
 TEST(LibraryDisplay, RefusesWhatPhysicsDoesNotDefine) {
     const DisplayRow rows[] = {
         {"1 m + 1 kg", "No conversion found for Length and Mass"},
-        {"(2 s) ^ 2", "No conversion found for Time and Time"},
         {"2 kg in m", "Can't convert from Mass to Length"},
         {"5 in kg", "Can't convert to Mass"},
-        {"9 V / 1 uF", "No conversion found for Voltage and Capacitance"},
+        {"1 J + 1 N", "No conversion found for Energy and Force"},
+        {"1 J in W", "Can't convert from Energy to Power"},
     };
     Calculator calculator = libraryCalculator();
     for (const DisplayRow& row : rows) {
         SCOPED_TRACE(row.input);
         test::expectError(calculator, row.input, "Math", row.expected);
     }
+}
+
+TEST(LibraryDisplay, DimensionsAnswerWhatNoRuleNames) {
+    const DisplayRow rows[] = {
+        {"2.5 h * 100 km/h", "250 km"},
+        {"60 mph in km/h", "96.5606 km/h"},
+        {"70 kg * 9.81 m / s / s", "686.7 N"},
+        {"1 mol * NA", "6.02214e+23"},
+        {"2 h * 3 Hz", "21600"},
+        {"1 N m", "1 J"},
+        {"3 kW h", "3 kWh"},
+        {"(2 s) ^ 2", "4 s²"},
+        {"3 kg * 2 m", "6 m·kg"},
+        // V / F = kg²·m⁴/(s⁷·A³): no quantity of the library has that dimension.
+        {"9 V / 1 uF", "9e+06 m⁴·kg²/s⁷·A³"},
+        {"1 h 20 min", "80 min"},
+        {"5 ft 3 in in cm", "160.02 cm"},
+        {"100000 s in d + h + min + s", "1 d + 3 h + 46 min + 40 s"},
+        {"1.8 m in ft + in", "5 ft + 10.8661 in"},
+    };
+    Calculator calculator = libraryCalculator();
+    for (const DisplayRow& row : rows) test::expectResult(calculator, row.input, row.expected);
+}
+
+/// Each quantity's dimension as the SI brochure gives its coherent unit in base units (with
+/// the library's names for the base quantities), and that coherent unit, which must be the
+/// quantity's reference unit: the dimensions only work out on values in reference units when
+/// every reference unit is coherent.
+struct CoherentUnit {
+    const char* quantity;
+    const char* dimension;
+    const char* reference;
+};
+
+const CoherentUnit kCoherentUnits[] = {
+    {"Length", "Length", "m"},
+    {"Mass", "Mass", "kg"},
+    {"Time", "Time", "s"},
+    {"Temperature", "Temperature", "K"},
+    {"Amount", "Amount", "mol"},
+    {"Current", "Current", "A"},
+    {"LuminousIntensity", "LuminousIntensity", "cd"},
+    {"Angle", "Angle", "rad"},
+    {"Data", "Data", "B"},
+    {"Area", "Length^2", "m2"},
+    {"Volume", "Length^3", "m3"},
+    {"Velocity", "Length / Time", "mps"},
+    {"Acceleration", "Length / Time^2", "mps2"},
+    {"Frequency", "Time^-1", "Hz"},
+    {"Force", "Mass * Length / Time^2", "N"},
+    {"Momentum", "Mass * Length / Time", "Ns"},
+    {"Pressure", "Mass / Length / Time^2", "Pa"},
+    {"Energy", "Mass * Length^2 / Time^2", "J"},
+    {"Power", "Mass * Length^2 / Time^3", "W"},
+    {"SpecificEnergy", "Length^2 / Time^2", "Jpkg"},
+    {"Action", "Mass * Length^2 / Time", "Js"},
+    {"Charge", "Current * Time", "C"},
+    {"Voltage", "Mass * Length^2 / Time^3 / Current", "V"},
+    {"Resistance", "Mass * Length^2 / Time^3 / Current^2", "ohm"},
+    {"Conductance", "Time^3 * Current^2 / Mass / Length^2", "S"},
+    {"Capacitance", "Time^4 * Current^2 / Mass / Length^2", "F"},
+    {"Density", "Mass / Length^3", "kgpm3"},
+    {"Flow", "Length^3 / Time", "m3ps"},
+    {"MolarMass", "Mass / Amount", "kgpmol"},
+    {"Concentration", "Amount / Length^3", "mmolpl"},
+    {"PerAmount", "Amount^-1", "permol"},
+    {"DataRate", "Data / Time", "Bps"},
+};
+
+TEST(LibraryDimensions, EveryQuantityIsCoherent) {
+    const Calculator calculator = libraryCalculator();
+    const UnitRegistry& registry = calculator.registry();
+    std::size_t checked = 0;
+    for (const auto& [quantity, units] : registry.quantities()) {
+        SCOPED_TRACE(quantity);
+        const auto row = std::find_if(std::begin(kCoherentUnits), std::end(kCoherentUnits),
+                                      [&](const CoherentUnit& u) { return u.quantity == quantity; });
+        ASSERT_NE(row, std::end(kCoherentUnits)) << "not in the table of coherent units";
+        const Dimension* declared = registry.dimensionOf(quantity);
+        ASSERT_NE(declared, nullptr) << "declares no dimension";
+        const DimensionReading expected = readDimension(
+            row->dimension, [&](std::string_view name) { return registry.dimensionOf(name); });
+        ASSERT_TRUE(expected.dimension.has_value()) << row->dimension;
+        EXPECT_EQ(*declared, *expected.dimension) << row->dimension;
+        EXPECT_EQ(units.front()->symbol, row->reference);
+        EXPECT_EQ(units.front()->scale, 1);
+        ++checked;
+    }
+    EXPECT_EQ(checked, std::size(kCoherentUnits));
 }
 
 // ---------------------------------------------------------------------------------------------
