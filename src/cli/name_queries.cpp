@@ -33,7 +33,8 @@ Completion completeAt(const Calculator& calculator, std::string_view line, std::
         line.substr(completion.begin, completion.end - completion.begin);
     if (prefix.empty()) return completion;
 
-    for (std::string& name : calculator.completions(prefix)) {
+    const bool unitsOnly = calculator.isInTarget(line.substr(0, completion.begin));
+    for (std::string& name : calculator.completions(prefix, unitsOnly)) {
         // A name that is both a function and a unit is offered once.
         if (std::find(completion.candidates.begin(), completion.candidates.end(), name) ==
             completion.candidates.end()) {

@@ -111,8 +111,11 @@ public:
     std::vector<FunctionEntry> functionList() const;
 
     /// "ans", then function names, then unit symbols that begin with `prefix` (byte-wise,
-    /// case-sensitive), each group in byte order.
-    std::vector<std::string> completions(std::string_view prefix) const;
+    /// case-sensitive), each group in byte order; only the unit symbols with `unitsOnly`.
+    std::vector<std::string> completions(std::string_view prefix, bool unitsOnly = false) const;
+    /// Whether a name that follows `before` stands in a target after "in" ("5 km in ",
+    /// "60 mph in km/"), where only units fit.
+    bool isInTarget(std::string_view before) const;
     /// What `name` is: the variable ans, a unit (before a function of the same name), a
     /// function, or nothing.
     HintInfo describe(std::string_view name) const;

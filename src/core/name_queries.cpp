@@ -51,12 +51,14 @@ std::vector<FunctionEntry> Calculator::functionList() const {
     return entries;
 }
 
-std::vector<std::string> Calculator::completions(std::string_view prefix) const {
+std::vector<std::string> Calculator::completions(std::string_view prefix, bool unitsOnly) const {
     std::vector<std::string> names;
-    if (std::string_view("ans").starts_with(prefix)) names.emplace_back("ans");
-    for (auto it = registry_->functions().lower_bound(prefix);
-         it != registry_->functions().end() && it->first.starts_with(prefix); ++it) {
-        names.push_back(it->first);
+    if (!unitsOnly) {
+        if (std::string_view("ans").starts_with(prefix)) names.emplace_back("ans");
+        for (auto it = registry_->functions().lower_bound(prefix);
+             it != registry_->functions().end() && it->first.starts_with(prefix); ++it) {
+            names.push_back(it->first);
+        }
     }
     for (auto it = registry_->units().lower_bound(prefix);
          it != registry_->units().end() && it->first.starts_with(prefix); ++it) {
@@ -76,6 +78,33 @@ HintInfo Calculator::describe(std::string_view name) const {
         return {HintKind::Function, function->name, function->parameters, function->description};
     }
     return {};
+}
+
+bool Calculator::isInTarget(std::string_view before) const {
+    std::vector<Token> tokens;
+    try {
+        tokens = tokenize(*registry_, before);
+    } catch (const TokenizerError&) {
+        return false;
+    }
+    // Back from the end over what a target is made of, to the "in" that opens it.
+    for (auto it = tokens.rbegin() + 1; it != tokens.rend(); ++it) {
+        switch (it->kind) {
+            case TokenKind::In:
+                return true;
+            case TokenKind::UnitSymbol:
+            case TokenKind::Star:
+            case TokenKind::Slash:
+            case TokenKind::Caret:
+            case TokenKind::Minus:
+            case TokenKind::Number:
+            case TokenKind::Plus:
+                continue;
+            default:
+                return false;
+        }
+    }
+    return false;
 }
 
 std::optional<std::vector<Lexeme>> Calculator::lexemes(std::string_view text) const {

@@ -34,7 +34,9 @@ HintText hintFor(const Calculator& calculator, std::string_view prefix) {
     if (!token || token->kind == Lexeme::Kind::Operator) return hint;
 
     const std::size_t position = static_cast<std::size_t>(token->position);
-    std::vector<std::string> names = calculator.completions(token->text);
+    // After "in" only units fit.
+    const bool unitsOnly = calculator.isInTarget(prefix.substr(0, position));
+    std::vector<std::string> names = calculator.completions(token->text, unitsOnly);
     bool describe = false;
     if (names.empty()) {
         return hint;

@@ -42,6 +42,8 @@ TEST(CompleteAt, ExtendsToTheCommonPrefixAndListsCandidates) {
         {"5de", 3, "deg", {"degC", "degF"}},
         {"1 + zz", 6, "zz", {}},
         {"1 + ", 4, "", {}},
+        {"5 km in s", 9, "s", {"s"}},  // after "in" only units
+        {"1 s in m", 8, "m", {"m", "m2", "m3", "mi", "min", "mm", "mps"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);

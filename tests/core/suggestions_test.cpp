@@ -56,3 +56,24 @@ TEST(ClosestNames, OnlyForANameThatIsNotKnown) {
 
 }  // namespace
 }  // namespace quantrel
+
+namespace quantrel {
+namespace {
+
+TEST(Completions, InATargetOfferOnlyUnits) {
+    const Calculator calc = test::makeTestCalculator();
+    EXPECT_EQ(calc.completions("s"), (std::vector<std::string>{"sin", "sinh", "sq", "sqrt", "s"}));
+    EXPECT_EQ(calc.completions("s", true), std::vector<std::string>{"s"});
+    const std::pair<const char*, bool> rows[] = {
+        {"5 km in ", true},        {"60 mi / h in km/", true}, {"1 m in ft + ", true},
+        {"9 mps in m/s^2 ", true}, {"5 km + ", false},         {"sqrt ", false},
+        {"5 in ", true},           {"(1 in m) + ", false},     {"5 # in ", false},
+    };
+    for (const auto& [before, inTarget] : rows) {
+        SCOPED_TRACE(before);
+        EXPECT_EQ(calc.isInTarget(before), inTarget);
+    }
+}
+
+}  // namespace
+}  // namespace quantrel

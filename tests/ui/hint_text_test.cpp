@@ -48,6 +48,12 @@ TEST(HintFor, DescribesOrListsTheNameBeforeTheCaret) {
         {"xyz", HintText::Form::Hidden, "", {}},
         // "in" does not count: the unit before it is described.
         {"5 km in", HintText::Form::Description, "kilometre (km)", {}},
+        // After "in", also inside a compound target, only units are offered.
+        {"5 min in s", HintText::Form::Description, "second (s)", {}},
+        {"5 km / 1 h in km/m",
+         HintText::Form::List,
+         "",
+         {"m", "m2", "m3", "mi", "min", "mm", "mps"}},
         {"Ans", HintText::Form::Hidden, "", {}},
         // The caret has passed the only candidate's length, but the text names nothing.
         {"sqr ", HintText::Form::Hidden, "", {}},
