@@ -61,6 +61,8 @@ TEST(HostileInput, DeepNestingOfEveryFormFailsCleanly) {
         {"bracketed calls", repeated("sq(", kDepth) + "2" + repeated(")", kDepth)},
         {"long sum", repeated("1+", kDepth) + "1"},
         {"long product of units", repeated("2 m * ", kDepth) + "1"},
+        {"units side by side", "1" + repeated(" m", kDepth)},
+        {"mixed parts", "1 h" + repeated(" 1 min", kDepth)},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.form);
@@ -72,6 +74,16 @@ TEST(HostileInput, DeepNestingOfEveryFormFailsCleanly) {
             EXPECT_EQ(error.text(), "Expression nested too deeply");
         }
     }
+}
+
+TEST(HostileInput, LongTargetsAnswerOrFailCleanly) {
+    Calculator calc = makeTestCalculator();
+    constexpr std::size_t kParts = 100000;
+    // A target is read in a loop, however long: no nesting, no recursion.
+    expectCleanFailure(calc, "1 m in m" + repeated(" m/m", kParts), "Math");  // no Area / Length
+    expectResult(calc, "1 km in" + repeated(" km +", kParts) + " m", "1 km");
+    expectCleanFailure(calc, "1 m in" + repeated(" km", kParts), "Math");
+    expectCleanFailure(calc, "1 m in m ^ 1000", "Parser");
 }
 
 TEST(HostileInput, MegabyteLinesFailCleanlyAndKeepAns) {
