@@ -79,6 +79,18 @@ TEST(CompoundTargets, ConvertToProductsAndQuotientsOfUnits) {
         });
 }
 
+TEST(CompoundTargets, WithoutDimensionsFollowTheRulesLeftToRight) {
+    Calculator calc = test::makeTestCalculator();  // rules only, no dimensions
+    expectRows(calc, {
+        {"60 mi / h in km/h", "96.5606 km/h", "26.8224 mps"},  // Length / Time: Velocity
+        {"2 ha in m*m", "20000 m*m", ""},                      // Length * Length: Area
+        {"1 m3 in m2 m", "1 m2 m", ""},                        // Area * Length: Volume
+    });
+    expectError(calc, "1 m3 in m m", "Math", "Can't convert from Volume to Area");
+    expectResult(calc, "1 m3 in m m m", "1 m m m");
+    expectError(calc, "1 kg in kg/s", "Math", "No conversion found for Mass and Time");
+}
+
 TEST(CompoundTargets, RefuseWhatDoesNotFit) {
     Calculator calc = calculator();
     expectResult(calc, "7 m", "7 m");
