@@ -118,6 +118,7 @@ read -r q_batch q_batch_cpu < <(measure q_batch "$cli --settings $settings <$wor
 read -r u_batch u_batch_cpu < <(measure u_batch "units -t -q <$work/units.txt")
 read -r q_start q_start_cpu < <(measure q_start "$cli --settings $settings 1")
 read -r u_start u_start_cpu < <(measure u_start "units -t 1 1")
+mkdir -p "$work/none"  # an empty settings directory: the built-in functions alone
 read -r q_empty q_empty_cpu < <(measure q_empty "$cli --settings $work/none 1")
 read -r t_start t_start_cpu < <(measure t_start "/bin/true")
 
