@@ -210,6 +210,7 @@ const Unit& chooseDisplayUnit(const UnitCatalog& units, long double value, const
     const Unit* best = nullptr;
     std::size_t bestLength = 0;
     for (const Unit* candidate : *candidates) {
+        if (!candidate->displayed) continue;
         const std::size_t length = format.length(toDisplay(value, *candidate));
         // Only a strictly shorter text replaces the choice: ties keep the earlier unit.
         if (best == nullptr || length < bestLength) {
@@ -218,7 +219,7 @@ const Unit& chooseDisplayUnit(const UnitCatalog& units, long double value, const
             if (bestLength == 1) break;  // nothing can be shorter
         }
     }
-    return *best;
+    return best != nullptr ? *best : unit;
 }
 
 }  // namespace quantrel

@@ -153,7 +153,7 @@ private:
 long double toDisplay(long double value, const Unit& unit);
 
 /// The unit of `unit`'s quantity in which `value` has the shortest number text with the default
-/// format; ties go to the unit defined first.
+/// format; ties go to the unit defined first. Units marked Display="no" are never chosen.
 const Unit& chooseDisplayUnit(const UnitCatalog& units, long double value, const Unit& unit);
 
 }  // namespace quantrel

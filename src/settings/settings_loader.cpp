@@ -103,8 +103,17 @@ void FileReader::readUnits(const XmlElement& section) {
                 at(unit, quantitySubject, [] { throw ConfigError("No unit symbol defined"); });
             }
             at(unit, Subject{"unit", &symbol}, [&] {
+                // Display="no": read and accepted after "in", never chosen for a result.
+                bool displayed = true;
+                if (const std::optional<std::string> display = attributeText(unit, "Display")) {
+                    if (*display != "yes" && *display != "no") {
+                        throw ConfigError("Invalid Display value '" + *display + "' for unit '" +
+                                          *symbol + "'");
+                    }
+                    displayed = *display == "yes";
+                }
                 registry_.defineUnit(*quantityName, *symbol, name, description.value_or(""),
-                                     firstText(unit));
+                                     firstText(unit), displayed);
             });
         });
     });

@@ -11,9 +11,16 @@ namespace quantrel {
 const Unit& UnitRegistry::defineUnit(const std::string& quantity, const std::string& symbol,
                                      const std::optional<std::string>& name,
                                      const std::string& description,
-                                     const std::optional<std::string>& definition) {
+                                     const std::optional<std::string>& definition, bool displayed) {
     if (findUnit(symbol) != nullptr) throw ConfigError("Unit '" + symbol + "' already defined");
     if (!definition) throw ConfigError("Missing unit definition");
+    if (!displayed) {
+        const QuantityUnits* units = findQuantity(quantity);
+        if (units == nullptr || units->empty()) {
+            throw ConfigError("Unit '" + symbol +
+                              "' is the reference unit of its quantity and is always shown");
+        }
+    }
 
     // The unit is not entered yet: its own symbol in the text is an unknown name.
     const std::vector<Token> tokens = tokenize(*this, *definition);
@@ -27,6 +34,7 @@ const Unit& UnitRegistry::defineUnit(const std::string& quantity, const std::str
 
     Unit& unit = enterUnit(quantity, symbol, scale.scale, scale.offset);
     unit.description = description;
+    unit.displayed = displayed;
     if (name) unit.name = *name;
     return unit;
 }

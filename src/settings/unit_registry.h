@@ -42,11 +42,12 @@ public:
     const FunctionTable& functions() const { return functions_; }
 
     /// Enters a unit from its definition text. Throws ConfigError (without file) for a repeated
-    /// symbol, a missing definition and a definition that does not parse; tokenizer and math
-    /// errors pass unchanged. A failure changes nothing.
+    /// symbol, a missing definition, a definition that does not parse and a first unit of its
+    /// quantity that is not `displayed`; tokenizer and math errors pass unchanged. A failure
+    /// changes nothing.
     const Unit& defineUnit(const std::string& quantity, const std::string& symbol,
                            const std::optional<std::string>& name, const std::string& description,
-                           const std::optional<std::string>& definition);
+                           const std::optional<std::string>& definition, bool displayed = true);
     /// Enters a conversion rule such as "Length * Length" with the result "Area". Throws
     /// ConfigError for an unknown result quantity or a formula that is not three tokens.
     void addConversion(std::string_view formula, const std::string& result);

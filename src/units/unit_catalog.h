@@ -26,6 +26,9 @@ struct Unit {
     long double scale = 1;    ///< b = scale * a - offset through the definition's pairs
     long double offset = 0;
     const Unit* referenceUnit = nullptr;  ///< the first unit of the same quantity
+    /// Whether a result may be shown in the unit without being asked for with "in"; the
+    /// reference unit always may.
+    bool displayed = true;
 };
 
 /// A rule saying which quantity the product or quotient of two quantities is.

@@ -155,8 +155,8 @@ TEST(SettingsLoader, ReaderProblemsFailWithTheirLine) {
         directory.write("units.xml", row.content);
         const std::string line = row.line > 0 ? ":" + std::to_string(row.line) : "";
         EXPECT_EQ(loadFailure(directory.source()), "Configuration error (" + shown(directory) +
-                                                     "/units.xml" + line +
-                                                     "): Error while parsing");
+                                                       "/units.xml" + line +
+                                                       "): Error while parsing");
     }
 }
 
@@ -648,6 +648,64 @@ TEST(SettingsLoader, FailedCalculatorConstructionReleasesEverything) {
         } catch (const Error& error) {
             EXPECT_EQ(error.category(), row.category);
         }
+    }
+}
+
+}  // namespace
+}  // namespace quantrel
+
+namespace quantrel {
+namespace {
+
+TEST(SettingsLoader, UnitsMarkedDisplayNoAreReadButNeverChosen) {
+    MemorySource source;
+    source.add("mem/units.xml", R"(<Units><Quantity Name="Length">
+  <Unit Symbol="m">1</Unit>
+  <Unit Symbol="km">1000 m</Unit>
+  <Unit Symbol="Mm" Display="no">1000000 m</Unit>
+  <Unit Symbol="kilometre" Display="no">1 km</Unit>
+  <Unit Symbol="ft" Display="yes">0.3048 m</Unit>
+</Quantity></Units>)");
+    auto registry = std::make_unique<UnitRegistry>(5489);
+    loadSettings(*registry, source);
+    Calculator calc(std::move(registry));
+    test::expectResult(calc, "3000000 m", "3000 km");    // not "3 Mm"
+    test::expectResult(calc, "2 kilometre", "2 km");     // an alias changes nothing shown
+    test::expectResult(calc, "3 km in Mm", "0.003 Mm");  // but may be asked for
+    test::expectResult(calc, "ans", "3 km");
+    test::expectResult(calc, "1 ft", "1 ft");
+}
+
+TEST(SettingsLoader, DisplayTakesYesOrNoAndNeverHidesAReferenceUnit) {
+    struct Row {
+        const char* units;
+        const char* message;
+        const char* location;
+    };
+    const Row rows[] = {
+        {R"(<Unit Symbol="m">1</Unit><Unit Symbol="km" Display="No">1000 m</Unit>)",
+         "Configuration error (mem/units.xml): Invalid Display value 'No' for unit 'km'",
+         "at mem/units.xml:2, unit 'km'"},
+        {R"(<Unit Symbol="m" Display="no">1</Unit>)",
+         "Configuration error (mem/units.xml): Unit 'm' is the reference unit of its quantity "
+         "and is always shown",
+         "at mem/units.xml:2, unit 'm'"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.units);
+        MemorySource source;
+        source.add("mem/units.xml", std::string("<Units><Quantity Name=\"Length\">\n") + row.units +
+                                        "</Quantity></Units>");
+        UnitRegistry registry(5489);
+        try {
+            loadSettings(registry, source);
+            ADD_FAILURE() << "loaded";
+        } catch (const ConfigError& error) {
+            EXPECT_EQ(error.message(), row.message);
+            EXPECT_EQ(error.locationText(), row.location);
+        }
+        EXPECT_EQ(registry.findUnit("m") == nullptr,
+                  std::string(row.units).find("\"m\" Display") != std::string::npos);
     }
 }
 
