@@ -41,11 +41,7 @@ constexpr const char* kUnits = R"(<Units>
 </Units>)";
 
 Calculator calculator() {
-    auto registry = std::make_unique<UnitRegistry>(5489);
-    MemorySource source;
-    source.add("mem/units.xml", kUnits);
-    loadSettings(*registry, source);
-    return Calculator(std::move(registry));
+    return test::calculatorFromXml(kUnits);
 }
 
 struct Row {
@@ -81,11 +77,12 @@ TEST(CompoundTargets, ConvertToProductsAndQuotientsOfUnits) {
 
 TEST(CompoundTargets, WithoutDimensionsFollowTheRulesLeftToRight) {
     Calculator calc = test::makeTestCalculator();  // rules only, no dimensions
-    expectRows(calc, {
-        {"60 mi / h in km/h", "96.5606 km/h", "26.8224 mps"},  // Length / Time: Velocity
-        {"2 ha in m*m", "20000 m*m", ""},                      // Length * Length: Area
-        {"1 m3 in m2 m", "1 m2 m", ""},                        // Area * Length: Volume
-    });
+    expectRows(calc,
+               {
+                   {"60 mi / h in km/h", "96.5606 km/h", "26.8224 mps"},  // Length / Time: Velocity
+                   {"2 ha in m*m", "20000 m*m", ""},                      // Length * Length: Area
+                   {"1 m3 in m2 m", "1 m2 m", ""},                        // Area * Length: Volume
+               });
     expectError(calc, "1 m3 in m m", "Math", "Can't convert from Volume to Area");
     expectResult(calc, "1 m3 in m m m", "1 m m m");
     expectError(calc, "1 kg in kg/s", "Math", "No conversion found for Mass and Time");

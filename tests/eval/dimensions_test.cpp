@@ -51,16 +51,8 @@ constexpr const char* kUnits = R"(<Settings>
 <Functions><Function Name="NA">6.02214076e23 permol</Function></Functions>
 </Settings>)";
 
-Calculator calculatorFor(const std::string& xml) {
-    auto registry = std::make_unique<UnitRegistry>(5489);
-    MemorySource source;
-    source.add("mem/units.xml", xml);
-    loadSettings(*registry, source);
-    return Calculator(std::move(registry));
-}
-
 TEST(Dimensions, DecideWhereNoRuleDoes) {
-    Calculator calc = calculatorFor(kUnits);
+    Calculator calc = test::calculatorFromXml(kUnits);
     const std::pair<const char*, const char*> rows[] = {
         {"2.5 h * 100 kmh", "250 km"},          // the quantity of that dimension
         {"70 kg * 9.81 m / s / s", "686.7 N"},  // step by step: m·kg, then m·kg/s, then N
@@ -83,7 +75,7 @@ TEST(Dimensions, DecideWhereNoRuleDoes) {
 }
 
 TEST(Dimensions, AdditionStillNeedsOneQuantity) {
-    Calculator calc = calculatorFor(kUnits);
+    Calculator calc = test::calculatorFromXml(kUnits);
     expectError(calc, "1 J + 1 Nm", "Math", "No conversion found for Energy and Torque");
     expectError(calc, "3 kg * 2 m + 1 m", "Math", "No conversion found for m·kg and Length");
     expectError(calc, "2 pl * 3 m", "Math", "No conversion found for Plain and Length");
@@ -91,7 +83,7 @@ TEST(Dimensions, AdditionStillNeedsOneQuantity) {
 }
 
 TEST(Dimensions, HugeAndManyDimensionsFailCleanly) {
-    Calculator calc = calculatorFor(kUnits);
+    Calculator calc = test::calculatorFromXml(kUnits);
     // Answered at once, whatever the exponent.
     expectError(calc, "(2 m) ^ 1e18", "Math", "Dimension too large");
     expectError(calc, "(2 m) ^ 121", "Math", "Dimension too large");
@@ -115,7 +107,7 @@ TEST(Dimensions, WithoutThemTheRulesAlone) {
     std::string plain = kUnits;
     for (std::size_t at; (at = plain.find(" Dimension=\"")) != std::string::npos;)
         plain.erase(at, plain.find('"', at + 12) + 1 - at);
-    Calculator calc = calculatorFor(plain);
+    Calculator calc = test::calculatorFromXml(plain);
     expectError(calc, "2.5 h * 100 kmh", "Math", "No conversion found for Time and Velocity");
     expectError(calc, "2 / (4 s)", "Math", "No conversion found for 1 and Time");
     expectError(calc, "(2 m) ^ 3", "Math", "No conversion found for Area and Length");
@@ -145,17 +137,9 @@ TEST(Dimensions, DeclarationErrorsNameTheQuantity) {
          "Quantity 'L' declared with two dimensions", "at mem/units.xml:3, quantity 'L'"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.quantities);
-        UnitRegistry registry(5489);
-        MemorySource source;
-        source.add("mem/units.xml", std::string("<Units>\n") + row.quantities + "</Units>");
-        try {
-            loadSettings(registry, source);
-            ADD_FAILURE() << "loaded";
-        } catch (const ConfigError& error) {
-            EXPECT_EQ(error.text(), row.message);
-            EXPECT_EQ(error.locationText(), row.location);
-        }
+        test::expectSettingsFailure(
+            std::string("<Units>\n") + row.quantities + "</Units>",
+            std::string("Configuration error (mem/units.xml): ") + row.message, row.location);
     }
     // A dimension may name a quantity declared further on, also in a later file.
     UnitRegistry registry(5489);

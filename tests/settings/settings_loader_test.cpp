@@ -185,62 +185,51 @@ TEST(SettingsLoader, EveryFailureKnowsWhereItWasFound) {
         {"bad character in a unit definition",
          "<Units>\n <Quantity Name=\"Length\">\n  <Unit Symbol=\"m\">1</Unit>\n"
          "  <Unit Symbol=\"zz\">2 # m</Unit>\n </Quantity>\n</Units>",
-         "Tokenizer error: Syntax error", "at mem/40-matter.xml:4, unit 'zz'"},
+         "Tokenizer error: Syntax error", "at mem/units.xml:4, unit 'zz'"},
         {"parse error in a unit definition",
          "<Units>\n <Quantity Name=\"Length\">\n\n  <Unit Symbol=\"m\">(1</Unit>\n"
          " </Quantity>\n</Units>",
-         "Configuration error (mem/40-matter.xml): Error while parsing unit 'm': Parse error: "
+         "Configuration error (mem/units.xml): Error while parsing unit 'm': Parse error: "
          "Expected right parenthesis near ''",
-         "at mem/40-matter.xml:4, unit 'm'"},
+         "at mem/units.xml:4, unit 'm'"},
         {"math error in a unit definition",
          "<Units><Quantity Name=\"Q\">\n<Unit Symbol=\"q\">1 / 0</Unit></Quantity></Units>",
-         "Math error: Division by zero", "at mem/40-matter.xml:2, unit 'q'"},
+         "Math error: Division by zero", "at mem/units.xml:2, unit 'q'"},
         {"repeated unit",
          "<Units><Quantity Name=\"Q\">\n<Unit Symbol=\"q\">1</Unit>\n"
          "<Unit Symbol=\"q\">2</Unit></Quantity></Units>",
-         "Configuration error (mem/40-matter.xml): Unit 'q' already defined",
-         "at mem/40-matter.xml:3, unit 'q'"},
+         "Configuration error (mem/units.xml): Unit 'q' already defined",
+         "at mem/units.xml:3, unit 'q'"},
         {"unit without symbol", "<Units>\n<Quantity Name=\"Q\"><Unit>1</Unit></Quantity></Units>",
-         "Configuration error (mem/40-matter.xml): No unit symbol defined",
-         "at mem/40-matter.xml:2, quantity 'Q'"},
+         "Configuration error (mem/units.xml): No unit symbol defined",
+         "at mem/units.xml:2, quantity 'Q'"},
         {"quantity without name", "<Units>\n\n<Quantity><Unit>1</Unit></Quantity></Units>",
-         "Configuration error (mem/40-matter.xml): Illegal or missing quantity name",
-         "at mem/40-matter.xml:3"},
+         "Configuration error (mem/units.xml): Illegal or missing quantity name",
+         "at mem/units.xml:3"},
         {"parse error in a formula",
          "<Units><Quantity Name=\"Q\"><Unit Symbol=\"q\">1</Unit></Quantity></Units>\n"
          "<Conversions>\n<Conversion Formula=\"Q * Q Q\" Result=\"Q\"/></Conversions>",
-         "Configuration error (mem/40-matter.xml): Invalid formula format",
-         "at mem/40-matter.xml:3, rule 'Q * Q Q'"},
+         "Configuration error (mem/units.xml): Invalid formula format",
+         "at mem/units.xml:3, rule 'Q * Q Q'"},
         {"unknown result",
          "<Conversions>\n<Conversion Formula=\"Q * Q\" Result=\"R\"/></Conversions>",
-         "Configuration error (mem/40-matter.xml): Unknown result type 'R'",
-         "at mem/40-matter.xml:2, rule 'Q * Q'"},
+         "Configuration error (mem/units.xml): Unknown result type 'R'",
+         "at mem/units.xml:2, rule 'Q * Q'"},
         {"division by zero in a function body",
          "<Functions>\n<Function Name=\"f\"\n Parameters=\"x\">x + 1/0</Function>\n"
          "</Functions>",
-         "Math error: Division by zero", "at mem/40-matter.xml:2, function 'f'"},
+         "Math error: Division by zero", "at mem/units.xml:2, function 'f'"},
         {"bad character in a function body",
          "<Functions><Function Name=\"g\">1 ; 2</Function></Functions>",
-         "Tokenizer error: Syntax error", "at mem/40-matter.xml:1, function 'g'"},
+         "Tokenizer error: Syntax error", "at mem/units.xml:1, function 'g'"},
         {"function without name", "<Functions>\n<Function>1</Function></Functions>",
-         "Configuration error (mem/40-matter.xml): Illegal function name",
-         "at mem/40-matter.xml:2"},
+         "Configuration error (mem/units.xml): Illegal function name", "at mem/units.xml:2"},
         {"bad XML line", "<Units>\n<Quantity Name=\"Q\">\n</Units></Quantity>\n<",
-         "Configuration error (mem/40-matter.xml:3): Error while parsing",
-         "at mem/40-matter.xml:3"},
+         "Configuration error (mem/units.xml:3): Error while parsing", "at mem/units.xml:3"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        MemoryDirectory directory;
-        directory.write("40-matter.xml", row.content);
-        UnitRegistry registry(5489);
-        try {
-            loadSettings(registry, directory.source());
-            ADD_FAILURE() << "loaded";
-        } catch (const Error& error) {
-            EXPECT_EQ(error.message(), row.message);
-            EXPECT_EQ(error.locationText(), row.location);
-        }
+        test::expectSettingsFailure(row.content, row.message, row.location);
     }
 }
 
@@ -666,9 +655,7 @@ TEST(SettingsLoader, UnitsMarkedDisplayNoAreReadButNeverChosen) {
   <Unit Symbol="kilometre" Display="no">1 km</Unit>
   <Unit Symbol="ft" Display="yes">0.3048 m</Unit>
 </Quantity></Units>)");
-    auto registry = std::make_unique<UnitRegistry>(5489);
-    loadSettings(*registry, source);
-    Calculator calc(std::move(registry));
+    Calculator calc = test::calculatorFromXml(*source.read("mem/units.xml"));
     test::expectResult(calc, "3000000 m", "3000 km");    // not "3 Mm"
     test::expectResult(calc, "2 kilometre", "2 km");     // an alias changes nothing shown
     test::expectResult(calc, "3 km in Mm", "0.003 Mm");  // but may be asked for
@@ -692,20 +679,9 @@ TEST(SettingsLoader, DisplayTakesYesOrNoAndNeverHidesAReferenceUnit) {
          "at mem/units.xml:2, unit 'm'"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.units);
-        MemorySource source;
-        source.add("mem/units.xml", std::string("<Units><Quantity Name=\"Length\">\n") + row.units +
-                                        "</Quantity></Units>");
-        UnitRegistry registry(5489);
-        try {
-            loadSettings(registry, source);
-            ADD_FAILURE() << "loaded";
-        } catch (const ConfigError& error) {
-            EXPECT_EQ(error.message(), row.message);
-            EXPECT_EQ(error.locationText(), row.location);
-        }
-        EXPECT_EQ(registry.findUnit("m") == nullptr,
-                  std::string(row.units).find("\"m\" Display") != std::string::npos);
+        test::expectSettingsFailure(
+            std::string("<Units><Quantity Name=\"Length\">\n") + row.units + "</Quantity></Units>",
+            row.message, row.location);
     }
 }
 

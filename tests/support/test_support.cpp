@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include "base/error.h"
+#include "settings/settings_loader.h"
+#include "settings/settings_source.h"
 
 namespace quantrel::test {
 
@@ -62,6 +64,29 @@ std::unique_ptr<UnitRegistry> makeTestRegistry(std::uint32_t seed) {
 
 Calculator makeTestCalculator(std::uint32_t seed) {
     return Calculator(makeTestRegistry(seed));
+}
+
+Calculator calculatorFromXml(const std::string& xml) {
+    auto registry = std::make_unique<UnitRegistry>(5489);
+    MemorySource source;
+    source.add("mem/units.xml", xml);
+    loadSettings(*registry, source);
+    return Calculator(std::move(registry));
+}
+
+void expectSettingsFailure(const std::string& xml, std::string_view message,
+                           std::string_view location) {
+    SCOPED_TRACE(xml);
+    UnitRegistry registry(5489);
+    MemorySource source;
+    source.add("mem/units.xml", xml);
+    try {
+        loadSettings(registry, source);
+        ADD_FAILURE() << "loaded";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.message(), message);
+        EXPECT_EQ(error.locationText(), location);
+    }
 }
 
 void expectResult(Calculator& calculator, std::string_view input, std::string_view expected) {

@@ -27,6 +27,14 @@ std::unique_ptr<UnitRegistry> makeTestRegistry(std::uint32_t seed = 5489);
 /// A calculator over makeTestRegistry().
 Calculator makeTestCalculator(std::uint32_t seed = 5489);
 
+/// A calculator (seeded with 5489) over one settings file held in memory as "mem/units.xml".
+Calculator calculatorFromXml(const std::string& xml);
+
+/// Expects loading one settings file held in memory as "mem/units.xml" to fail with the full
+/// message `message` located at `location` ("at mem/units.xml:2, unit 'km'").
+void expectSettingsFailure(const std::string& xml, std::string_view message,
+                           std::string_view location);
+
 /// Expects `input` to evaluate to exactly `expected`.
 void expectResult(Calculator& calculator, std::string_view input, std::string_view expected);
 
