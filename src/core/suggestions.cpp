@@ -95,17 +95,20 @@ std::vector<std::string> Calculator::closestNames(std::string_view name, std::si
         }
     };
     std::vector<Candidate> candidates;
-    const auto consider = [&](std::string_view spelling, const std::string& offered) {
+    // A unit that is never shown (an alias such as "kilometres") comes after a shown one that is
+    // as close.
+    const auto consider = [&](std::string_view spelling, const std::string& offered,
+                              bool shown = true) {
         if (const std::optional<int> score = closeness(name, spelling)) {
-            candidates.push_back({*score, offered});
+            candidates.push_back({2 * *score + (shown ? 0 : 1), offered});
         }
     };
     consider("ans", "ans");
     for (const auto& [functionName, function] : registry_->functions())
         consider(functionName, functionName);
     for (const auto& [symbol, unit] : registry_->units()) {
-        consider(symbol, symbol);
-        consider(unit.name, symbol);  // "kilometre" offers km
+        consider(symbol, symbol, unit.displayed);
+        consider(unit.name, symbol, unit.displayed);  // "kilometre" offers km
     }
     std::sort(candidates.begin(), candidates.end());
     std::vector<std::string> names;

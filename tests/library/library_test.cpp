@@ -479,6 +479,73 @@ const Reference kReferences[] = {
     {"kbps", "DataRate", 125, 0},
     {"Mbps", "DataRate", 125e3L, 0},
     {"Gbps", "DataRate", 125e6L, 0},
+    // Aliases: another name for a unit above, the same factor.
+    {"metre", "Length", 1, 0},
+    {"metres", "Length", 1, 0},
+    {"meter", "Length", 1, 0},
+    {"meters", "Length", 1, 0},
+    {"kilometre", "Length", 1e3L, 0},
+    {"kilometres", "Length", 1e3L, 0},
+    {"kilometer", "Length", 1e3L, 0},
+    {"kilometers", "Length", 1e3L, 0},
+    {"centimetre", "Length", 1e-2L, 0},
+    {"centimetres", "Length", 1e-2L, 0},
+    {"centimeter", "Length", 1e-2L, 0},
+    {"centimeters", "Length", 1e-2L, 0},
+    {"millimetre", "Length", 1e-3L, 0},
+    {"millimetres", "Length", 1e-3L, 0},
+    {"millimeter", "Length", 1e-3L, 0},
+    {"millimeters", "Length", 1e-3L, 0},
+    {"μm", "Length", 1e-6L, 0},
+    {"inches", "Length", 0.0254L, 0},
+    {"foot", "Length", 0.3048L, 0},
+    {"feet", "Length", 0.3048L, 0},
+    {"yard", "Length", 0.9144L, 0},
+    {"yards", "Length", 0.9144L, 0},
+    {"mile", "Length", 1609.344L, 0},
+    {"miles", "Length", 1609.344L, 0},
+    {"gram", "Mass", 1e-3L, 0},
+    {"grams", "Mass", 1e-3L, 0},
+    {"kilogram", "Mass", 1, 0},
+    {"kilograms", "Mass", 1, 0},
+    {"pound", "Mass", 0.45359237L, 0},
+    {"pounds", "Mass", 0.45359237L, 0},
+    {"lbs", "Mass", 0.45359237L, 0},
+    {"ounce", "Mass", 0.028349523125L, 0},
+    {"ounces", "Mass", 0.028349523125L, 0},
+    {"second", "Time", 1, 0},
+    {"seconds", "Time", 1, 0},
+    {"sec", "Time", 1, 0},
+    {"minute", "Time", 60, 0},
+    {"minutes", "Time", 60, 0},
+    {"hour", "Time", 3600, 0},
+    {"hours", "Time", 3600, 0},
+    {"hr", "Time", 3600, 0},
+    {"day", "Time", 86400, 0},
+    {"days", "Time", 86400, 0},
+    {"week", "Time", 604800, 0},
+    {"weeks", "Time", 604800, 0},
+    {"μs", "Time", 1e-6L, 0},
+    {"kelvin", "Temperature", 1, 0},
+    {"ampere", "Current", 1, 0},
+    {"amp", "Current", 1, 0},
+    {"hectare", "Area", 1e4L, 0},
+    {"hectares", "Area", 1e4L, 0},
+    {"litre", "Volume", 1e-3L, 0},
+    {"litres", "Volume", 1e-3L, 0},
+    {"liter", "Volume", 1e-3L, 0},
+    {"liters", "Volume", 1e-3L, 0},
+    {"knot", "Velocity", 1852 / 3600.0L, 0},
+    {"knots", "Velocity", 1852 / 3600.0L, 0},
+    {"newton", "Force", 1, 0},
+    {"pascal", "Pressure", 1, 0},
+    {"joule", "Energy", 1, 0},
+    {"calorie", "Energy", 4.184L, 0},
+    {"calories", "Energy", 4.184L, 0},
+    {"watt", "Power", 1, 0},
+    {"μC", "Charge", 1e-6L, 0},
+    {"volt", "Voltage", 1, 0},
+    {"μF", "Capacitance", 1e-6L, 0},
 };
 
 TEST(LibraryAccuracy, EveryUnitMatchesItsPublishedValue) {
@@ -661,9 +728,11 @@ namespace {
 
 TEST(LibrarySuggestions, OfferTheSymbolsPeopleMeant) {
     const Calculator calculator = libraryCalculator();
-    EXPECT_EQ(calculator.closestNames("kilometre"), std::vector<std::string>{"km"});
+    // Shown units come before aliases that are as close.
+    EXPECT_EQ(calculator.closestNames("kilometr"), std::vector<std::string>{"km"});
+    EXPECT_EQ(calculator.closestNames("Kilometres"), std::vector<std::string>{"kilometres"});
     EXPECT_EQ(calculator.closestNames("mtr"), std::vector<std::string>{"m"});
-    EXPECT_EQ(calculator.closestNames("kilogramme").front(), "kg");
+    EXPECT_EQ(calculator.closestNames("kilogramme"), std::vector<std::string>{"kg"});
 }
 
 }  // namespace
