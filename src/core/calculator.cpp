@@ -123,6 +123,10 @@ EvaluationResult Calculator::shown(long double value, const Unit* unit) const {
 EvaluationResult Calculator::shownInParts(long double value, const UnitTarget& target) const {
     const std::vector<UnitTarget::Factor>& parts = target.factors;
     const std::size_t last = parts.size() - 1;
+    // Infinity and not-a-number have no parts: they show in the last unit.
+    if (!std::isfinite(value)) {
+        return shown(value / parts[last].unit->scale, parts[last].unit);
+    }
     long double rest = std::fabs(value);
     // Whole numbers of every unit but the last, the rest in the last.
     std::vector<long double> wholes(last, 0);
