@@ -469,6 +469,17 @@ void MainWindowTest::badSettingsEndWithExitCodeOne() {
                  QStringLiteral("Tokenizer error: Syntax error\n  at %1:2, unit 'm'\n").arg(file)),
              qPrintable(errors));
     QCOMPARE(program.exitCode(), 1);
+
+    // A settings directory that is named must exist.
+    const QString missing = QString::fromStdString((settings.path() / "missing").string());
+    program.start(QStringLiteral(QUANTREL_GUI), {QStringLiteral("--settings"), missing});
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitCode(), 1);
+    const QString missingErrors = QString::fromUtf8(program.readAllStandardError());
+    QVERIFY2(
+        missingErrors.contains(
+            QStringLiteral("Configuration error (%1): Settings directory not found").arg(missing)),
+        qPrintable(missingErrors));
 }
 
 void MainWindowTest::noDisplayEndsWithExitCodeTwo() {
