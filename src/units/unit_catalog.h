@@ -80,6 +80,8 @@ public:
     bool addBaseQuantity(const std::string& quantity);
     /// How many base quantities are declared.
     int baseQuantityCount() const { return static_cast<int>(baseQuantities_.size()); }
+    /// The base quantities in the order they were declared (the numbering of Dimension).
+    const std::vector<std::string>& baseQuantities() const { return baseQuantities_; }
     /// Gives `quantity` its dimension. Of the quantities with one dimension, results are shown in
     /// the one whose declaration came first: `order` counts the declarations.
     void setDimension(const std::string& quantity, const Dimension& dimension, std::size_t order);

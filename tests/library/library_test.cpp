@@ -168,7 +168,8 @@ TEST(LibraryDisplay, DimensionsAnswerWhatNoRuleNames) {
         {"1.8 m in ft + in", "5 ft + 10.8661 in"},
     };
     Calculator calculator = libraryCalculator();
-    for (const DisplayRow& row : rows) test::expectResult(calculator, row.input, row.expected);
+    for (const DisplayRow& row : rows)
+        test::expectResult(calculator, row.input, row.expected);
 }
 
 /// Each quantity's dimension as the SI brochure gives its coherent unit in base units (with
@@ -222,8 +223,9 @@ TEST(LibraryDimensions, EveryQuantityIsCoherent) {
     std::size_t checked = 0;
     for (const auto& [quantity, units] : registry.quantities()) {
         SCOPED_TRACE(quantity);
-        const auto row = std::find_if(std::begin(kCoherentUnits), std::end(kCoherentUnits),
-                                      [&](const CoherentUnit& u) { return u.quantity == quantity; });
+        const auto row =
+            std::find_if(std::begin(kCoherentUnits), std::end(kCoherentUnits),
+                         [&](const CoherentUnit& u) { return u.quantity == quantity; });
         ASSERT_NE(row, std::end(kCoherentUnits)) << "not in the table of coherent units";
         const Dimension* declared = registry.dimensionOf(quantity);
         ASSERT_NE(declared, nullptr) << "declares no dimension";
@@ -669,6 +671,29 @@ std::string unitValue(const Unit& unit) {
            reference.symbol;
 }
 
+/// A dimension as text over the base quantities' names: "Length / Time^2", "1 / Time".
+std::string dimensionText(const UnitRegistry& registry, const Dimension& dimension) {
+    std::string numerator;
+    std::string denominator;
+    const std::vector<std::string>& bases = registry.baseQuantities();
+    for (std::size_t i = 0; i < bases.size(); ++i) {
+        const int exponent = dimension.exponent(static_cast<int>(i));
+        if (exponent == 0) continue;
+        std::string& side = exponent > 0 ? numerator : denominator;
+        if (!side.empty()) side += " * ";
+        side += bases[i];
+        if (std::abs(exponent) > 1) side += "^" + std::to_string(std::abs(exponent));
+    }
+    if (numerator.empty()) numerator = "1";
+    return denominator.empty() ? numerator : numerator + " / " + denominator;
+}
+
+/// Whether `alias` is another name for `unit`: never shown, with the same scale and offset.
+bool isAliasOf(const Unit& alias, const Unit& unit) {
+    return !alias.displayed && unit.displayed && alias.scale == unit.scale &&
+           alias.offset == unit.offset;
+}
+
 std::string renderUnitsDocument(const UnitRegistry& registry) {
     std::ostringstream out;
     out << "# Units of the default library\n\n"
@@ -679,20 +704,41 @@ std::string renderUnitsDocument(const UnitRegistry& registry) {
         << "(or the same with the test program of another build directory).\n\n"
         << "Values are held in the first unit of each quantity, its reference unit. A result is "
            "shown in the unit of its quantity that gives the shortest number; when two units "
-           "give equally short numbers, the one listed first here wins.\n";
+           "give equally short numbers, the one listed first here wins. Units marked *(not "
+           "shown)* are read in input and after `in` but never chosen for a result; other names "
+           "for a unit are listed beside it.\n";
     for (const auto& [quantity, units] : registry.quantities()) {
-        out << "\n## " << quantity << "\n\n"
-            << "| Symbol | Name | Description | Value |\n"
-            << "|---|---|---|---|\n";
+        out << "\n## " << quantity << "\n\n";
+        if (const Dimension* dimension = registry.dimensionOf(quantity)) {
+            out << "Dimension: " << dimensionText(registry, *dimension) << "\n\n";
+        }
+        out << "| Symbol | Name | Description | Value | Also |\n"
+            << "|---|---|---|---|---|\n";
         for (const Unit* unit : units) {
-            out << "| `" << unit->symbol << "` | " << unit->name << " | " << unit->description
-                << " | " << unitValue(*unit) << " |\n";
+            const bool alias = std::any_of(units.begin(), units.end(), [&](const Unit* other) {
+                return isAliasOf(*unit, *other);
+            });
+            if (alias) continue;
+            std::string also;
+            for (const Unit* other : units) {
+                if (!isAliasOf(*other, *unit)) continue;
+                if (!also.empty()) also += ", ";
+                also += "`" + other->symbol + "`";
+            }
+            out << "| `" << unit->symbol << "`" << (unit->displayed ? "" : " *(not shown)*")
+                << " | " << unit->name << " | " << unit->description << " | " << unitValue(*unit)
+                << " | " << also << " |\n";
         }
     }
     out << "\n## Products and quotients\n\n"
-        << "A rule written with `*` serves both orders of its operands; one written with `/` "
-           "only the order written. Powers apply the `*` rules repeatedly. The first matching "
-           "rule wins.\n\n"
+        << "A product or quotient takes the quantity declared first with its dimension (a plain "
+           "number when the dimensions cancel), unless a rule names another.";
+    if (registry.conversions().empty()) {
+        out << " The library needs no rule.\n";
+        return out.str();
+    }
+    out << " A rule written with `*` serves both orders of its operands; one written with `/` "
+           "only the order written. The first matching rule wins.\n\n"
         << "| Formula | Result |\n"
         << "|---|---|\n";
     for (const Conversion& rule : registry.conversions()) {
@@ -733,6 +779,35 @@ TEST(LibrarySuggestions, OfferTheSymbolsPeopleMeant) {
     EXPECT_EQ(calculator.closestNames("Kilometres"), std::vector<std::string>{"kilometres"});
     EXPECT_EQ(calculator.closestNames("mtr"), std::vector<std::string>{"m"});
     EXPECT_EQ(calculator.closestNames("kilogramme"), std::vector<std::string>{"kg"});
+}
+
+}  // namespace
+}  // namespace quantrel
+
+namespace quantrel {
+namespace {
+
+TEST(LibraryRules, OnlyWhereTheDimensionsWouldDecideOtherwise) {
+    // A rule is kept only where two quantities share a dimension and the product or quotient
+    // must land in one that is not declared first for it; everywhere else the dimensions decide.
+    const Calculator calculator = libraryCalculator();
+    const UnitRegistry& registry = calculator.registry();
+    std::vector<std::string> redundant;
+    for (const Conversion& rule : registry.conversions()) {
+        const Dimension* right = registry.dimensionOf(rule.right);
+        const Dimension* left = rule.left == "1" ? nullptr : registry.dimensionOf(rule.left);
+        if (right == nullptr || (rule.left != "1" && left == nullptr)) continue;
+        const Dimension base = left != nullptr ? *left : Dimension();
+        const std::optional<Dimension> result =
+            rule.op == TokenKind::Star ? base.times(*right) : base.over(*right);
+        ASSERT_TRUE(result.has_value());
+        const Unit* decided = result->isEmpty() ? nullptr : registry.unitOfDimension(*result);
+        if (decided == rule.resultReference) {
+            redundant.push_back(rule.left + (rule.op == TokenKind::Star ? " * " : " / ") +
+                                rule.right);
+        }
+    }
+    EXPECT_TRUE(redundant.empty()) << ::testing::PrintToString(redundant);
 }
 
 }  // namespace
