@@ -504,7 +504,7 @@ private:
     /// The unit of the quantity a compound target measures, none for a plain number.
     const Unit* compoundUnit(const UnitCatalog& units) const;
     /// Whether values of `value`'s quantity may be shown in `target`.
-    static bool fits(const UnitCatalog& units, const Unit* value, const Unit* target);
+    static bool fits(const Unit* value, const Unit* target);
 
     NodePtr expression_;
     UnitTarget target_;

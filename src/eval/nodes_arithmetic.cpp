@@ -129,8 +129,8 @@ const Unit* BinaryNode::operandUnit(const UnitCatalog& units, const Scope& scope
             if (rule != nullptr) return rule->resultReference;
             if (op == TokenKind::Slash && left == right) return nullptr;
             // Without a rule, the dimensions decide when both quantities declare one.
-            const Dimension* leftDimension = units.dimensionOf(left->quantity);
-            const Dimension* rightDimension = units.dimensionOf(right->quantity);
+            const Dimension* leftDimension = left->dimension;
+            const Dimension* rightDimension = right->dimension;
             if (leftDimension != nullptr && rightDimension != nullptr) {
                 return unitOfDimension(units, op == TokenKind::Star
                                                   ? leftDimension->times(*rightDimension)
@@ -143,7 +143,7 @@ const Unit* BinaryNode::operandUnit(const UnitCatalog& units, const Scope& scope
             if (const Conversion* rule = units.findConversion("1", op, right->quantity)) {
                 return rule->resultReference;
             }
-            if (const Dimension* dimension = units.dimensionOf(right->quantity)) {
+            if (const Dimension* dimension = right->dimension) {
                 return unitOfDimension(units, Dimension().over(*dimension));
             }
             failNoConversion("1", right->quantity);
@@ -187,7 +187,7 @@ const Unit* PowerNode::operandUnit(const UnitCatalog& units, const Scope& scope)
         }
         if (rule == nullptr) {
             // No rule for the next step: with a dimension, base^n is n times its dimension.
-            if (const Dimension* dimension = units.dimensionOf(quantity->quantity)) {
+            if (const Dimension* dimension = quantity->dimension) {
                 return unitOfDimension(units, dimension->power(n));
             }
             failNoConversion(current->quantity, quantity->quantity);
@@ -277,11 +277,11 @@ long double TargetNode::evaluate(const Scope& scope) const {
     return fromReference(expression_->evaluate(scope));
 }
 
-bool TargetNode::fits(const UnitCatalog& units, const Unit* value, const Unit* target) {
+bool TargetNode::fits(const Unit* value, const Unit* target) {
     if (value == nullptr || target == nullptr) return value == target;
     if (value->referenceUnit == target->referenceUnit) return true;
-    const Dimension* valueDimension = units.dimensionOf(value->quantity);
-    const Dimension* targetDimension = units.dimensionOf(target->quantity);
+    const Dimension* valueDimension = value->dimension;
+    const Dimension* targetDimension = target->dimension;
     return valueDimension != nullptr && targetDimension != nullptr &&
            *valueDimension == *targetDimension;
 }
@@ -291,7 +291,7 @@ const Unit* TargetNode::compoundUnit(const UnitCatalog& units) const {
     // right, one factor at a time.
     std::optional<Dimension> dimension = Dimension();
     for (const UnitTarget::Factor& factor : target_.factors) {
-        const Dimension* own = units.dimensionOf(factor.unit->quantity);
+        const Dimension* own = factor.unit->dimension;
         if (own == nullptr || !dimension) {
             dimension.reset();
             break;
@@ -348,7 +348,7 @@ const Unit* TargetNode::resultUnit(const UnitCatalog& units, const Scope& scope)
     switch (target_.kind) {
         case UnitTarget::Kind::Single: {
             const Unit* target = target_.factors.front().unit;
-            if (value == nullptr || !fits(units, value, target)) cannotConvert(target->quantity);
+            if (value == nullptr || !fits(value, target)) cannotConvert(target->quantity);
             return target;
         }
         case UnitTarget::Kind::Compound: {
@@ -358,7 +358,7 @@ const Unit* TargetNode::resultUnit(const UnitCatalog& units, const Scope& scope)
                 }
             }
             const Unit* target = compoundUnit(units);
-            if (!fits(units, value, target)) {
+            if (!fits(value, target)) {
                 cannotConvert(target != nullptr ? target->quantity : target_.text);
             }
             return value;
@@ -368,7 +368,7 @@ const Unit* TargetNode::resultUnit(const UnitCatalog& units, const Scope& scope)
                 if (factor.unit->offset != 0) {
                     fail("Can't use " + factor.unit->symbol + " in a mixed unit");
                 }
-                if (value == nullptr || !fits(units, value, factor.unit)) {
+                if (value == nullptr || !fits(value, factor.unit)) {
                     cannotConvert(factor.unit->quantity);
                 }
             }

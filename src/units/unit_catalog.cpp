@@ -40,6 +40,7 @@ Unit& UnitCatalog::enterUnit(const std::string& quantity, const std::string& sym
     unit.quantity = quantity;
     unit.scale = scale;
     unit.offset = offset;
+    unit.dimension = dimensionOf(quantity);
     members.push_back(&unit);
     unit.referenceUnit = members.front();
     return unit;
@@ -76,9 +77,14 @@ bool UnitCatalog::addBaseQuantity(const std::string& quantity) {
 
 void UnitCatalog::setDimension(const std::string& quantity, const Dimension& dimension,
                                std::size_t order) {
-    dimensions_.insert_or_assign(quantity, dimension);
-    const auto [entry, inserted] = shownQuantity_.try_emplace(dimension, order, quantity);
-    if (!inserted && order < entry->second.first) entry->second = {order, quantity};
+    const Dimension* stored = &dimensions_.insert_or_assign(quantity, dimension).first->second;
+    if (const auto members = quantities_.find(quantity); members != quantities_.end()) {
+        for (const Unit* member : members->second)
+            units_.find(member->symbol)->second.dimension = stored;
+    }
+    const auto [entry, inserted] =
+        shownQuantity_.try_emplace(dimension, ShownQuantity{order, quantity, nullptr});
+    if (!inserted && order < entry->second.order) entry->second = {order, quantity, nullptr};
 }
 
 const Dimension* UnitCatalog::dimensionOf(std::string_view quantity) const {
@@ -111,8 +117,9 @@ std::string UnitCatalog::derivedSymbol(const Dimension& dimension) const {
 
 const Unit* UnitCatalog::unitOfDimension(const Dimension& dimension) const {
     if (const auto shown = shownQuantity_.find(dimension); shown != shownQuantity_.end()) {
-        const QuantityUnits* units = findQuantity(shown->second.second);
-        if (units != nullptr && !units->empty()) return units->front();
+        if (shown->second.unit != nullptr) return shown->second.unit;
+        const QuantityUnits* units = findQuantity(shown->second.quantity);
+        if (units != nullptr && !units->empty()) return shown->second.unit = units->front();
     }
     if (const auto made = derivedByDimension_.find(dimension); made != derivedByDimension_.end()) {
         return made->second;
@@ -125,7 +132,7 @@ const Unit* UnitCatalog::unitOfDimension(const Dimension& dimension) const {
     unit.referenceUnit = &unit;
     derivedByDimension_.emplace(dimension, &unit);
     derivedBySymbol_.emplace(unit.symbol, &unit);
-    derivedDimensions_.emplace(unit.quantity, dimension);
+    unit.dimension = &derivedDimensions_.emplace(unit.quantity, dimension).first->second;
     return &unit;
 }
 

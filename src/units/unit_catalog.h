@@ -29,6 +29,8 @@ struct Unit {
     /// Whether a result may be shown in the unit without being asked for with "in"; the
     /// reference unit always may.
     bool displayed = true;
+    /// The dimension of the unit's quantity, when it declares one.
+    const Dimension* dimension = nullptr;
 };
 
 /// A rule saying which quantity the product or quotient of two quantities is.
@@ -110,9 +112,14 @@ private:
 
     std::vector<std::string> baseQuantities_;
     std::map<std::string, Dimension, std::less<>> dimensions_;
-    // The quantity each dimension is shown in, with the order of its declaration.
-    std::unordered_map<Dimension, std::pair<std::size_t, std::string>, DimensionHash>
-        shownQuantity_;
+    // The quantity each dimension is shown in, with the order of its declaration; its reference
+    // unit is remembered once it has one.
+    struct ShownQuantity {
+        std::size_t order = 0;
+        std::string quantity;
+        mutable const Unit* unit = nullptr;
+    };
+    std::unordered_map<Dimension, ShownQuantity, DimensionHash> shownQuantity_;
     // Derived units are made while results are worked out, which the catalogue allows as a
     // cache: they never move and are never removed.
     mutable std::deque<Unit> derivedUnits_;

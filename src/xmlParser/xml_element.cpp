@@ -66,10 +66,18 @@ bool XmlElement::isDeclaration() const {
 
 int XmlElement::line() const {
     if (!node_ || node_->document == nullptr) return 0;
-    const std::string& text = node_->document->text;
-    const auto end =
-        text.begin() + static_cast<std::ptrdiff_t>(std::min(node_->tagStart, text.size()));
-    return 1 + static_cast<int>(std::count(text.begin(), end, '\n'));
+    const detail::XmlDocument& document = *node_->document;
+    if (!document.linesFound) {
+        // A line feed byte is never part of a multi-byte UTF-8 character.
+        for (std::size_t at = document.text.find('\n'); at != std::string::npos;
+             at = document.text.find('\n', at + 1)) {
+            document.lineStarts.push_back(at + 1);
+        }
+        document.linesFound = true;
+    }
+    const auto after =
+        std::upper_bound(document.lineStarts.begin(), document.lineStarts.end(), node_->tagStart);
+    return 1 + static_cast<int>(after - document.lineStarts.begin());
 }
 
 int XmlElement::childCount() const {

@@ -58,6 +58,9 @@ struct XmlNode {
 struct XmlDocument {
     std::deque<XmlNode> nodes;
     std::string text;  // the parsed text, up to a NUL byte
+    // Where each line after the first begins, found on the first question about a line.
+    mutable std::vector<std::size_t> lineStarts;
+    mutable bool linesFound = false;
 };
 
 /// Lets the parser hand out element handles.
