@@ -466,7 +466,10 @@ struct UnitTarget {
         int exponent = 1;
     };
     Kind kind = Kind::Single;
-    /// Single: the unit; Compound: the factors as written; Mixed: the parts, largest first.
+    /// The unit written first; for a single target the only one.
+    const Unit* first = nullptr;
+    /// Compound: the factors as written; Mixed: the parts, largest first (both from `first`
+    /// on); empty for a single target.
     std::vector<Factor> factors;
     /// The target as shown after the number: blanks around "*", "/" and "^" removed, one blank
     /// between two units ("km/h", "kW h"); empty for a single unit (its symbol is shown).

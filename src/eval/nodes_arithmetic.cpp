@@ -239,7 +239,7 @@ TargetNode::TargetNode(NodePtr expression, UnitTarget target, Token token)
       expression_(std::move(expression)),
       target_(std::move(target)) {
     if (target_.kind == UnitTarget::Kind::Single) {
-        const Unit& unit = *target_.factors.front().unit;
+        const Unit& unit = *target_.first;
         scale_ = unit.scale;
         offset_ = unit.offset / unit.scale;
         setUnit(&unit);
@@ -347,7 +347,7 @@ const Unit* TargetNode::resultUnit(const UnitCatalog& units, const Scope& scope)
     };
     switch (target_.kind) {
         case UnitTarget::Kind::Single: {
-            const Unit* target = target_.factors.front().unit;
+            const Unit* target = target_.first;
             if (value == nullptr || !fits(value, target)) cannotConvert(target->quantity);
             return target;
         }

@@ -146,7 +146,7 @@ NodePtr Parser::parseLine() {
         if (target.kind != TokenKind::UnitSymbol) throw errorHere("Expected UNIT");
         advance();
         UnitTarget unitTarget;
-        unitTarget.factors.push_back({target.unit, 1});
+        unitTarget.first = target.unit;
         if (allowCompoundTargets_ && current().kind != TokenKind::End) {
             if (current().kind == TokenKind::Plus) {
                 readMixedTarget(unitTarget);
@@ -190,6 +190,7 @@ int Parser::readTargetExponent(std::string& text) {
 
 void Parser::readCompoundTarget(UnitTarget& target, const Token& first) {
     target.kind = UnitTarget::Kind::Compound;
+    target.factors.push_back({target.first, 1});
     target.text = first.text;
     if (current().kind == TokenKind::Caret) {
         target.factors.back().exponent = readTargetExponent(target.text);
@@ -217,6 +218,7 @@ void Parser::readCompoundTarget(UnitTarget& target, const Token& first) {
 
 void Parser::readMixedTarget(UnitTarget& target) {
     target.kind = UnitTarget::Kind::Mixed;
+    target.factors.push_back({target.first, 1});
     while (current().kind == TokenKind::Plus) {
         advance();
         // The inch may stand here: "in ft + in".
