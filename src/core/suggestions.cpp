@@ -22,6 +22,12 @@ std::string lowered(std::string_view text) {
     return result;
 }
 
+std::string firstLowered(std::string_view text) {
+    std::string result(text);
+    if (!result.empty()) result.front() = lowerAscii(result.front());
+    return result;
+}
+
 /// The edit distance with adjacent transpositions ("metre" and "meter" are one apart), or
 /// `limit` + 1 when it is larger than `limit`.
 int editDistance(std::string_view a, std::string_view b, int limit) {
@@ -52,8 +58,10 @@ int editDistance(std::string_view a, std::string_view b, int limit) {
 }
 
 /// Scores: the same name in another case (0) or as a plural (1), a few letters off (2 and up),
-/// one name beginning the other (kPrefixScore and up). Only the best score found is offered.
+/// one name beginning the other (kPrefixScore and up), a few letters off only when case is
+/// ignored (kCaseScore and up). Only the best score found is offered.
 constexpr int kPrefixScore = 10;
+constexpr int kCaseScore = 1000;
 
 /// How far a known spelling is from what was typed; lower is closer, none when unrelated.
 std::optional<int> closeness(std::string_view typed, std::string_view known) {
@@ -70,10 +78,19 @@ std::optional<int> closeness(std::string_view typed, std::string_view known) {
     }
     const int length = static_cast<int>(a.size());
     const int limit = length <= 4 ? 1 : length <= 8 ? 2 : 3;
-    if (const int distance = editDistance(a, b, limit); distance <= limit) return 1 + distance;
+    // Letters in their case after the first: inside a symbol case tells units apart (mT and mt,
+    // kPa and kph), while a first capital is often only a slip of the shift key ("hzz", Hz).
+    if (const int distance = editDistance(firstLowered(typed), firstLowered(known), limit);
+        distance <= limit) {
+        return 1 + distance;
+    }
     // One begins the other, letters in their case: "mtr" and "m", "kilom" and "kilometre".
     if (typed.starts_with(known) || known.starts_with(typed)) {
         return kPrefixScore + std::abs(length - static_cast<int>(known.size()));
+    }
+    // Close only when case is ignored: still better than nothing ("Kmhh" and kmh).
+    if (const int distance = editDistance(a, b, limit); distance <= limit) {
+        return kCaseScore + distance;
     }
     return std::nullopt;
 }

@@ -27,6 +27,9 @@ TEST(ClosestNames, OfferUnitsFunctionsAndAns) {
         {"an", {"ans", "in", "tan"}},  // the variable, a unit and a function
         {"mtr", {"m"}},                // nothing a letter off: the symbol it begins with
         {"kmhh", {"kmh"}},             // the longest name it begins with
+        {"Kmhh", {"kmh"}},             // a first capital counts for nothing
+        {"hzz", {"Hz"}},               // the same
+        {"MMM", {"mm"}},               // close only in another case: better than nothing
         {"zzzz", {}},                  // nothing like it
     };
     for (const Row& row : rows) {

@@ -109,6 +109,22 @@ TEST(LibraryDisplay, ShowsEverydayResultsInNaturalUnits) {
         {"100 uF * 1 kohm", "0.1 s"},
         {"1 / (100 ohm)", "10 mS"},
         {"1 kΩ", "1 kohm"},
+        // Fields, light, radiation, rotation and flow
+        {"0.3 mT", "0.3 mT"},
+        {"50 uT", "50 uT"},
+        {"1 G", "0.1 mT"},  // the CGS units are read, never shown
+        {"1 rem", "10 mSv"},
+        {"1 P", "0.1 Pas"},
+        {"1 St", "100 cSt"},
+        {"1 fc in lx", "10.7639 lx"},
+        {"1 Ci in GBq", "37 GBq"},
+        {"3000 rpm", "3000 rpm"},
+        {"100 lbfft", "100 lbfft"},
+        {"1 Gy", "1 Gy"},
+        // Quantities sharing a dimension: products land in the one declared first.
+        {"5 N * 2 m in Nm", "10 Nm"},
+        {"1 Gy in J/kg", "1 J/kg"},
+        {"1 J / 1 kg", "1 Jpkg"},
         // Matter and data
         {"1 kg / 1 l", "1 gpcm3"},
         {"18 g / (18 gpmol)", "1 mol"},
@@ -160,6 +176,14 @@ TEST(LibraryDisplay, DimensionsAnswerWhatNoRuleNames) {
         {"3 kW h", "3 kWh"},
         {"(2 s) ^ 2", "4 s²"},
         {"3 kg * 2 m", "6 m·kg"},
+        {"1 T * 1 m2", "1 Wb"},
+        {"2 mH * 3 A", "6 mWb"},
+        {"1 cd * 1 sr", "1 lm"},
+        {"1000 lm / 4 m2", "250 lx"},
+        {"1 mol / 1 s", "1 kat"},
+        {"360 deg / 1 s", "60 rpm"},
+        {"1 Pa s", "1 Pas"},
+        {"1 mm2 / 1 s", "1 cSt"},
         // V / F = kg²·m⁴/(s⁷·A³): no quantity of the library has that dimension.
         {"9 V / 1 uF", "9e+06 m⁴·kg²/s⁷·A³"},
         {"1 h 20 min", "80 min"},
@@ -215,6 +239,20 @@ const CoherentUnit kCoherentUnits[] = {
     {"Concentration", "Amount / Length^3", "mmolpl"},
     {"PerAmount", "Amount^-1", "permol"},
     {"DataRate", "Data / Time", "Bps"},
+    {"SolidAngle", "SolidAngle", "sr"},
+    {"MagneticFlux", "Mass * Length^2 / Time^2 / Current", "Wb"},
+    {"MagneticFluxDensity", "Mass / Time^2 / Current", "T"},
+    {"Inductance", "Mass * Length^2 / Time^2 / Current^2", "H"},
+    {"LuminousFlux", "LuminousIntensity * SolidAngle", "lm"},
+    {"Illuminance", "LuminousIntensity * SolidAngle / Length^2", "lx"},
+    {"AbsorbedDose", "Length^2 / Time^2", "Gy"},
+    {"EquivalentDose", "Length^2 / Time^2", "Sv"},
+    {"Activity", "Time^-1", "Bq"},
+    {"CatalyticActivity", "Amount / Time", "kat"},
+    {"AngularVelocity", "Angle / Time", "radps"},
+    {"Torque", "Mass * Length^2 / Time^2", "Nm"},
+    {"DynamicViscosity", "Mass / Length / Time", "Pas"},
+    {"KinematicViscosity", "Length^2 / Time", "m2ps"},
 };
 
 TEST(LibraryDimensions, EveryQuantityIsCoherent) {
@@ -481,6 +519,64 @@ const Reference kReferences[] = {
     {"kbps", "DataRate", 125, 0},
     {"Mbps", "DataRate", 125e3L, 0},
     {"Gbps", "DataRate", 125e6L, 0},
+
+    {"Wb", "MagneticFlux", 1, 0},
+    {"mWb", "MagneticFlux", 1e-3L, 0},
+    {"Mx", "MagneticFlux", 1e-8L, 0},
+
+    {"T", "MagneticFluxDensity", 1, 0},
+    {"mT", "MagneticFluxDensity", 1e-3L, 0},
+    {"uT", "MagneticFluxDensity", 1e-6L, 0},
+    {"µT", "MagneticFluxDensity", 1e-6L, 0},
+    {"nT", "MagneticFluxDensity", 1e-9L, 0},
+    {"G", "MagneticFluxDensity", 1e-4L, 0},
+
+    {"H", "Inductance", 1, 0},
+    {"mH", "Inductance", 1e-3L, 0},
+    {"uH", "Inductance", 1e-6L, 0},
+    {"µH", "Inductance", 1e-6L, 0},
+    {"nH", "Inductance", 1e-9L, 0},
+
+    {"sr", "SolidAngle", 1, 0},
+    {"deg2", "SolidAngle", (kPi / 180) * (kPi / 180), 0},
+
+    {"lm", "LuminousFlux", 1, 0},
+
+    {"lx", "Illuminance", 1, 0},
+    {"fc", "Illuminance", 1 / 0.09290304L, 0},
+
+    {"Gy", "AbsorbedDose", 1, 0},
+    {"mGy", "AbsorbedDose", 1e-3L, 0},
+
+    {"Sv", "EquivalentDose", 1, 0},
+    {"mSv", "EquivalentDose", 1e-3L, 0},
+    {"uSv", "EquivalentDose", 1e-6L, 0},
+    {"µSv", "EquivalentDose", 1e-6L, 0},
+    {"rem", "EquivalentDose", 1e-2L, 0},
+
+    {"Bq", "Activity", 1, 0},
+    {"kBq", "Activity", 1e3L, 0},
+    {"MBq", "Activity", 1e6L, 0},
+    {"GBq", "Activity", 1e9L, 0},
+    {"Ci", "Activity", 3.7e10L, 0},
+
+    {"kat", "CatalyticActivity", 1, 0},
+
+    {"radps", "AngularVelocity", 1, 0},
+    {"rpm", "AngularVelocity", 2 * kPi / 60, 0},
+    {"degps", "AngularVelocity", kPi / 180, 0},
+
+    {"Nm", "Torque", 1, 0},
+    {"kNm", "Torque", 1e3L, 0},
+    {"lbfft", "Torque", 1.3558179483314004L, 0},
+
+    {"Pas", "DynamicViscosity", 1, 0},
+    {"cP", "DynamicViscosity", 1e-3L, 0},
+    {"P", "DynamicViscosity", 0.1L, 0},
+
+    {"m2ps", "KinematicViscosity", 1, 0},
+    {"cSt", "KinematicViscosity", 1e-6L, 0},
+    {"St", "KinematicViscosity", 1e-4L, 0},
     // Aliases: another name for a unit above, the same factor.
     {"metre", "Length", 1, 0},
     {"metres", "Length", 1, 0},
@@ -548,6 +644,9 @@ const Reference kReferences[] = {
     {"μC", "Charge", 1e-6L, 0},
     {"volt", "Voltage", 1, 0},
     {"μF", "Capacitance", 1e-6L, 0},
+    {"μT", "MagneticFluxDensity", 1e-6L, 0},
+    {"μH", "Inductance", 1e-6L, 0},
+    {"μSv", "EquivalentDose", 1e-6L, 0},
 };
 
 TEST(LibraryAccuracy, EveryUnitMatchesItsPublishedValue) {
@@ -778,6 +877,8 @@ TEST(LibrarySuggestions, OfferTheSymbolsPeopleMeant) {
     EXPECT_EQ(calculator.closestNames("kilometr"), std::vector<std::string>{"km"});
     EXPECT_EQ(calculator.closestNames("Kilometres"), std::vector<std::string>{"kilometres"});
     EXPECT_EQ(calculator.closestNames("mtr"), std::vector<std::string>{"m"});
+    // Inside a symbol case counts: not kPa (and "mtr" above is not mT).
+    EXPECT_EQ(calculator.closestNames("kph"), (std::vector<std::string>{"kWh", "kmh", "mph"}));
     EXPECT_EQ(calculator.closestNames("kilogramme"), std::vector<std::string>{"kg"});
 }
 
