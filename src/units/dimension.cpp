@@ -2,8 +2,10 @@
 
 #include "units/dimension.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace quantrel {
 
@@ -14,29 +16,41 @@ Dimension Dimension::base(int index) {
 }
 
 bool Dimension::isEmpty() const {
-    for (const std::int16_t exponent : exponents_) {
-        if (exponent != 0) return false;
-    }
-    return true;
+    return *this == Dimension();
 }
 
+namespace {
+
+/// Whether every exponent lies in the allowed range. A plain loop, which the compiler turns into
+/// a few vector instructions.
+bool inRange(const std::array<int, Dimension::kMaxBases>& exponents) {
+    int largest = 0;
+    for (const int exponent : exponents)
+        largest = std::max(largest, std::abs(exponent));
+    return largest <= Dimension::kMaxExponent;
+}
+
+}  // namespace
+
 std::optional<Dimension> Dimension::times(const Dimension& other) const {
+    std::array<int, kMaxBases> sum{};
+    for (std::size_t i = 0; i < sum.size(); ++i)
+        sum[i] = exponents_[i] + other.exponents_[i];
+    if (!inRange(sum)) return std::nullopt;
     Dimension result;
-    for (std::size_t i = 0; i < exponents_.size(); ++i) {
-        const int sum = exponents_[i] + other.exponents_[i];
-        if (std::abs(sum) > kMaxExponent) return std::nullopt;
-        result.exponents_[i] = static_cast<std::int16_t>(sum);
-    }
+    for (std::size_t i = 0; i < sum.size(); ++i)
+        result.exponents_[i] = static_cast<std::int8_t>(sum[i]);
     return result;
 }
 
 std::optional<Dimension> Dimension::over(const Dimension& other) const {
+    std::array<int, kMaxBases> difference{};
+    for (std::size_t i = 0; i < difference.size(); ++i)
+        difference[i] = exponents_[i] - other.exponents_[i];
+    if (!inRange(difference)) return std::nullopt;
     Dimension result;
-    for (std::size_t i = 0; i < exponents_.size(); ++i) {
-        const int difference = exponents_[i] - other.exponents_[i];
-        if (std::abs(difference) > kMaxExponent) return std::nullopt;
-        result.exponents_[i] = static_cast<std::int16_t>(difference);
-    }
+    for (std::size_t i = 0; i < difference.size(); ++i)
+        result.exponents_[i] = static_cast<std::int8_t>(difference[i]);
     return result;
 }
 
@@ -46,16 +60,17 @@ std::optional<Dimension> Dimension::power(long double n) const {
         // Checked before multiplying: n may be as large as 1e18 or more.
         const long double product = n * exponents_[i];
         if (!(std::fabs(product) <= kMaxExponent)) return std::nullopt;
-        result.exponents_[i] = static_cast<std::int16_t>(product);
+        result.exponents_[i] = static_cast<std::int8_t>(product);
     }
     return result;
 }
 
 std::size_t Dimension::hash() const {
-    std::size_t value = 0;
-    for (const std::int16_t exponent : exponents_)
-        value = value * 131 + static_cast<std::size_t>(exponent + kMaxExponent);
-    return value;
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    std::memcpy(&low, exponents_.data(), sizeof low);
+    std::memcpy(&high, exponents_.data() + sizeof low, sizeof high);
+    return static_cast<std::size_t>((low * 0x9E3779B97F4A7C15ull) ^ (high + (low >> 29)));
 }
 
 namespace {

@@ -39,7 +39,8 @@ public:
     std::size_t hash() const;
 
 private:
-    std::array<std::int16_t, kMaxBases> exponents_{};
+    /// Exponents are small: one byte each, so that a dimension is two machine words.
+    std::array<std::int8_t, kMaxBases> exponents_{};
 };
 
 struct DimensionHash {
