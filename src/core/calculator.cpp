@@ -66,7 +66,7 @@ EvaluationResult Calculator::evaluate(std::string_view text) {
         // that is what ans keeps, whatever the target shows.
         const long double value = target->expression().evaluate(scope);
         const Unit* valueUnit = target->expression().resultUnit(*registry_, scope);
-        const Unit* shownUnit = root->resultUnit(*registry_, scope);  // checks the target
+        const Unit* shownUnit = target->checkTarget(*registry_, valueUnit);
         EvaluationResult result = shownInTarget(*target, value, shownUnit);
         ansValue_ = value;
         ansUnit_ = valueUnit != nullptr ? valueUnit->referenceUnit : nullptr;

@@ -498,6 +498,8 @@ public:
     /// dimension; units with an offset only as a single target). A single target gives its
     /// unit; the others give the expression's.
     const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
+    /// The check of resultUnit for an expression whose unit is `value` (none: a plain number).
+    const Unit* checkTarget(const UnitCatalog& units, const Unit* value) const;
     void clearUnits() override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override { return expression_->drawsRandom(); }

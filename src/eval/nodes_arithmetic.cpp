@@ -21,6 +21,14 @@ bool isOddWhole(long double x) {
     return isWhole(x) && std::fmod(x, 2.0L) != 0;
 }
 
+/// The rule for (left op right); a "*" rule also serves the other order.
+const Conversion* findRule(const UnitCatalog& units, std::string_view left, TokenKind op,
+                           std::string_view right) {
+    const Conversion* rule = units.findConversion(left, op, right);
+    if (rule == nullptr && op == TokenKind::Star) rule = units.findConversion(right, op, left);
+    return rule;
+}
+
 }  // namespace
 
 // --- Evaluation ---------------------------------------------------------------------------------
@@ -122,11 +130,9 @@ const Unit* BinaryNode::operandUnit(const UnitCatalog& units, const Scope& scope
         const Unit* right = right_->resultUnit(units, scope);
         const Unit* left = left_->resultUnit(units, scope);
         if (left != nullptr && right != nullptr) {
-            const Conversion* rule = units.findConversion(left->quantity, op, right->quantity);
-            if (rule == nullptr && op == TokenKind::Star) {
-                rule = units.findConversion(right->quantity, op, left->quantity);
+            if (const Conversion* rule = findRule(units, left->quantity, op, right->quantity)) {
+                return rule->resultReference;
             }
-            if (rule != nullptr) return rule->resultReference;
             if (op == TokenKind::Slash && left == right) return nullptr;
             // Without a rule, the dimensions decide when both quantities declare one.
             const Dimension* leftDimension = left->dimension;
@@ -181,10 +187,7 @@ const Unit* PowerNode::operandUnit(const UnitCatalog& units, const Scope& scope)
     for (long double k = 1; k < n; ++k) {
         const Unit* current = powers.back();
         const Conversion* rule =
-            units.findConversion(current->quantity, TokenKind::Star, quantity->quantity);
-        if (rule == nullptr) {
-            rule = units.findConversion(quantity->quantity, TokenKind::Star, current->quantity);
-        }
+            findRule(units, current->quantity, TokenKind::Star, quantity->quantity);
         if (rule == nullptr) {
             // No rule for the next step: with a dimension, base^n is n times its dimension.
             if (const Dimension* dimension = quantity->dimension) {
@@ -320,11 +323,7 @@ const Unit* TargetNode::compoundUnit(const UnitCatalog& units) const {
             }
             first = false;
             const std::string left = current != nullptr ? current->quantity : "1";
-            const Conversion* rule = units.findConversion(left, op, unit->quantity);
-            if (rule == nullptr && op == TokenKind::Star && current != nullptr) {
-                rule = units.findConversion(unit->quantity, op, left);
-            }
-            if (rule != nullptr) {
+            if (const Conversion* rule = findRule(units, left, op, unit->quantity)) {
                 current = rule->resultReference;
             } else if (op == TokenKind::Star && current == nullptr) {
                 current = unit;  // a plain number times a unit
@@ -339,7 +338,10 @@ const Unit* TargetNode::compoundUnit(const UnitCatalog& units) const {
 }
 
 const Unit* TargetNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
-    const Unit* value = expression_->resultUnit(units, scope);
+    return checkTarget(units, expression_->resultUnit(units, scope));
+}
+
+const Unit* TargetNode::checkTarget(const UnitCatalog& units, const Unit* value) const {
     const auto cannotConvert = [&](const std::string& to) {
         std::string text = "Can't convert";
         if (value != nullptr) text += " from " + value->quantity;
