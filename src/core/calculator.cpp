@@ -69,14 +69,14 @@ EvaluationResult Calculator::evaluate(std::string_view text) {
         const Unit* shownUnit = target->checkTarget(*registry_, valueUnit);
         EvaluationResult result = shownInTarget(*target, value, shownUnit);
         ansValue_ = value;
-        ansUnit_ = valueUnit != nullptr ? valueUnit->referenceUnit : nullptr;
+        ansUnit_ = valueUnit != nullptr && !isRatio(valueUnit) ? valueUnit->referenceUnit : nullptr;
         return result;
     }
 
     const long double value = root->evaluate(scope);
     const Unit* shownUnit = nullptr;
     long double shownValue = value;
-    if (const Unit* unit = root->resultUnit(*registry_, scope)) {
+    if (const Unit* unit = unlessRatio(root->resultUnit(*registry_, scope))) {
         shownUnit = &chooseDisplayUnit(*registry_, value, *unit);
         if (shownUnit != unit) shownValue = toDisplay(value, *shownUnit);
     }

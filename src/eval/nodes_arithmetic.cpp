@@ -127,8 +127,8 @@ const Unit* BinaryNode::operandUnit(const UnitCatalog& units, const Scope& scope
     const TokenKind op = token().kind;
     if (op == TokenKind::Star || op == TokenKind::Slash) {
         // Right operand's unit first: when both sides fail, the right side's error is reported.
-        const Unit* right = right_->resultUnit(units, scope);
-        const Unit* left = left_->resultUnit(units, scope);
+        const Unit* right = unlessRatio(right_->resultUnit(units, scope));
+        const Unit* left = unlessRatio(left_->resultUnit(units, scope));
         if (left != nullptr && right != nullptr) {
             if (const Conversion* rule = findRule(units, left->quantity, op, right->quantity)) {
                 return rule->resultReference;
@@ -156,8 +156,8 @@ const Unit* BinaryNode::operandUnit(const UnitCatalog& units, const Scope& scope
         }
         return left != nullptr ? left : right;
     }
-    const Unit* left = left_->resultUnit(units, scope);
-    const Unit* right = right_->resultUnit(units, scope);
+    const Unit* left = unlessRatio(left_->resultUnit(units, scope));
+    const Unit* right = unlessRatio(right_->resultUnit(units, scope));
     if (left != nullptr && right != nullptr && left->referenceUnit != right->referenceUnit &&
         op != TokenKind::Caret) {
         failNoConversion(left->quantity, right->quantity);
@@ -171,8 +171,8 @@ const Unit* ComparisonNode::operandUnit(const UnitCatalog& units, const Scope& s
 }
 
 const Unit* PowerNode::operandUnit(const UnitCatalog& units, const Scope& scope) const {
-    const Unit* base = left_->resultUnit(units, scope);
-    if (const Unit* exponentUnit = right_->resultUnit(units, scope)) {
+    const Unit* base = unlessRatio(left_->resultUnit(units, scope));
+    if (const Unit* exponentUnit = unlessRatio(right_->resultUnit(units, scope))) {
         fail("Can't use " + exponentUnit->quantity + " as an exponent");
     }
     if (base == nullptr) return nullptr;
@@ -281,6 +281,8 @@ long double TargetNode::evaluate(const Scope& scope) const {
 }
 
 bool TargetNode::fits(const Unit* value, const Unit* target) {
+    value = unlessRatio(value);  // a ratio is a plain number, and a plain number fits a ratio
+    target = unlessRatio(target);
     if (value == nullptr || target == nullptr) return value == target;
     if (value->referenceUnit == target->referenceUnit) return true;
     const Dimension* valueDimension = value->dimension;
@@ -342,6 +344,7 @@ const Unit* TargetNode::resultUnit(const UnitCatalog& units, const Scope& scope)
 }
 
 const Unit* TargetNode::checkTarget(const UnitCatalog& units, const Unit* value) const {
+    value = unlessRatio(value);
     const auto cannotConvert = [&](const std::string& to) {
         std::string text = "Can't convert";
         if (value != nullptr) text += " from " + value->quantity;
@@ -350,7 +353,9 @@ const Unit* TargetNode::checkTarget(const UnitCatalog& units, const Unit* value)
     switch (target_.kind) {
         case UnitTarget::Kind::Single: {
             const Unit* target = target_.first;
-            if (value == nullptr || !fits(value, target)) cannotConvert(target->quantity);
+            if ((value == nullptr && !isRatio(target)) || !fits(value, target)) {
+                cannotConvert(target->quantity);
+            }
             return target;
         }
         case UnitTarget::Kind::Compound: {
@@ -370,7 +375,7 @@ const Unit* TargetNode::checkTarget(const UnitCatalog& units, const Unit* value)
                 if (factor.unit->offset != 0) {
                     fail("Can't use " + factor.unit->symbol + " in a mixed unit");
                 }
-                if (value == nullptr || !fits(value, factor.unit)) {
+                if ((value == nullptr && !isRatio(factor.unit)) || !fits(value, factor.unit)) {
                     cannotConvert(factor.unit->quantity);
                 }
             }

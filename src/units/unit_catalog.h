@@ -33,6 +33,18 @@ struct Unit {
     const Dimension* dimension = nullptr;
 };
 
+/// Whether `unit` measures a ratio: its quantity's dimension is that of a plain number (percent,
+/// ppm). A value read in such a unit is a plain number from then on: it is shown as one, and
+/// sums, products and powers treat it as one; only "in" shows it in the unit again.
+inline bool isRatio(const Unit* unit) {
+    return unit != nullptr && unit->dimension != nullptr && unit->dimension->isEmpty();
+}
+
+/// `unit`, or none when it measures a ratio (see isRatio).
+inline const Unit* unlessRatio(const Unit* unit) {
+    return isRatio(unit) ? nullptr : unit;
+}
+
 /// A rule saying which quantity the product or quotient of two quantities is.
 struct Conversion {
     std::string left;

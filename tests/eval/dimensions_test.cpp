@@ -74,6 +74,43 @@ TEST(Dimensions, DecideWhereNoRuleDoes) {
         expectResult(calc, input, expected);
 }
 
+TEST(Dimensions, RatiosArePlainNumbers) {
+    // A quantity whose dimension is 1: its units are read, and "in" shows them, but a value read
+    // in one is a plain number in every other respect.
+    Calculator calc = test::calculatorFromXml(R"(<Settings><Units>
+  <Quantity Name="Length" Dimension="Length"><Unit Symbol="m">1</Unit><Unit Symbol="km">1000 m</Unit></Quantity>
+  <Quantity Name="Ratio" Dimension="1">
+    <Unit Symbol="fraction">1</Unit><Unit Symbol="percent">0.01 fraction</Unit>
+    <Unit Symbol="ppm">1e-6 fraction</Unit>
+  </Quantity>
+</Units></Settings>)");
+    const std::pair<const char*, const char*> rows[] = {
+        {"5 percent", "0.05"},
+        {"-5 percent", "-0.05"},
+        {"20 percent * 150", "30"},
+        {"150 / (50 percent)", "300"},
+        {"1 + 5 percent", "1.05"},
+        {"50 percent + 25 percent", "0.75"},
+        {"(10 percent) ^ 2", "0.01"},
+        {"2 ^ (100 percent)", "2"},
+        {"5 percent * 2 km", "100 m"},
+        {"2 km * 5 percent", "100 m"},
+        {"1 km / (2 percent)", "50 km"},
+        {"3 ppm * 1 km in m", "0.003 m"},
+        {"0.05 in percent", "5 percent"},
+        {"1 / 8 in percent", "12.5 percent"},
+        {"25 ppm in percent", "0.0025 percent"},
+        {"12 percent in ppm", "120000 ppm"},
+        {"ans", "0.12"},  // what "in" showed is still a plain number
+        {"ans * 1 m", "0.12 m"},
+        {"5 percent > 4 percent", "1"},
+    };
+    for (const auto& [input, expected] : rows)
+        expectResult(calc, input, expected);
+    expectError(calc, "1 m in percent", "Math", "Can't convert from Length to Ratio");
+    expectError(calc, "5 percent in m", "Math", "Can't convert to Length");
+}
+
 TEST(Dimensions, AdditionStillNeedsOneQuantity) {
     Calculator calc = test::calculatorFromXml(kUnits);
     expectError(calc, "1 J + 1 Nm", "Math", "No conversion found for Energy and Torque");
