@@ -206,11 +206,52 @@ long double toDisplay(long double value, const Unit& unit) {
     return (value + unit.offset) / unit.scale;
 }
 
+namespace {
+
+/// The natural choice (UnitCatalog::DisplayChoice::Natural) among `candidates`.
+const Unit& chooseNaturalUnit(const QuantityUnits& candidates, long double value, const Unit& unit,
+                              const NumberFormat& format) {
+    const Unit* exact = nullptr;  // the shortest text that is the value itself
+    std::size_t exactLength = 0;
+    const Unit* inRange = nullptr;  // the first unit whose number is in [1, 10000)
+    const Unit* shortest = nullptr;
+    std::size_t shortestLength = 0;
+    for (const Unit* candidate : candidates) {
+        if (!candidate->displayed) continue;
+        const long double shown = toDisplay(value, *candidate);
+        const NumberFormat::Measure measure = format.measure(shown);
+        if (measure.exact) {
+            if (exact == nullptr || measure.length < exactLength) {
+                exact = candidate;
+                exactLength = measure.length;
+                if (exactLength == 1) break;  // nothing can be shorter
+            }
+            continue;
+        }
+        const long double magnitude = std::fabs(shown);
+        if (inRange == nullptr && magnitude >= 1 && magnitude < 10000) inRange = candidate;
+        if (shortest == nullptr || measure.length < shortestLength) {
+            shortest = candidate;
+            shortestLength = measure.length;
+        }
+    }
+    // An exact text wins unless a rounded one is shorter (4.8605e+07 in is not 1234.57 km).
+    if (exact != nullptr && (shortest == nullptr || exactLength <= shortestLength)) return *exact;
+    if (inRange != nullptr) return *inRange;
+    if (shortest != nullptr) return *shortest;
+    return exact != nullptr ? *exact : unit;
+}
+
+}  // namespace
+
 const Unit& chooseDisplayUnit(const UnitCatalog& units, long double value, const Unit& unit) {
     const QuantityUnits* candidates = units.findQuantity(unit.quantity);
     if (candidates == nullptr || candidates->empty()) return unit;
     // The choice is made with the default format, so a unit never changes with the precision.
     const NumberFormat format;
+    if (units.displayChoice(unit.quantity) == UnitCatalog::DisplayChoice::Natural) {
+        return chooseNaturalUnit(*candidates, value, unit, format);
+    }
     const Unit* best = nullptr;
     std::size_t bestLength = 0;
     for (const Unit* candidate : *candidates) {

@@ -202,6 +202,19 @@ std::size_t NumberFormat::length(long double x) const {
     return (value < 0 ? 1 : 0) + decimalLength(decompose(std::fabs(value), precision_), precision_);
 }
 
+NumberFormat::Measure NumberFormat::measure(long double x) const {
+    const double value = static_cast<double>(x);
+    if (const std::string_view special = specialText(value); !special.empty()) {
+        return {special.size(), true};
+    }
+    const long double magnitude = std::fabs(value);  // the number the text is written from
+    const Decimal decimal = decompose(std::fabs(value), precision_);
+    const long double shown = static_cast<long double>(decimal.digits) *
+                              std::pow(10.0L, decimal.exponent - (decimal.digitCount - 1));
+    return {(value < 0 ? 1 : 0) + decimalLength(decimal, precision_),
+            std::fabs(shown - magnitude) <= 1e-9L * magnitude};
+}
+
 std::string formatNumber(long double x) {
     return NumberFormat().format(x);
 }

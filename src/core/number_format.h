@@ -26,6 +26,14 @@ public:
     /// The length of format(x), without building the string.
     std::size_t length(long double x) const;
 
+    /// The length of format(x), and whether that text is x itself rather than a rounding of it
+    /// (to a relative 1e-9, so that the error of binary fractions does not count).
+    struct Measure {
+        std::size_t length = 0;
+        bool exact = true;
+    };
+    Measure measure(long double x) const;
+
     friend bool operator==(const NumberFormat&, const NumberFormat&) = default;
 
 private:

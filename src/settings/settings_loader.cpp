@@ -95,6 +95,20 @@ void FileReader::readUnits(const XmlElement& section) {
                                            {file_, quantity.line(), quantitySubject.text()});
             });
         }
+        if (const std::optional<std::string> display = attributeText(quantity, "Display")) {
+            at(quantity, quantitySubject, [&] {
+                if (*display != "shortest" && *display != "natural") {
+                    throw ConfigError("Invalid Display value '" + *display + "' for quantity '" +
+                                      *quantityName + "'");
+                }
+                const auto choice = *display == "natural" ? UnitCatalog::DisplayChoice::Natural
+                                                          : UnitCatalog::DisplayChoice::Shortest;
+                if (!registry_.setDisplayChoice(*quantityName, choice)) {
+                    throw ConfigError("Quantity '" + *quantityName +
+                                      "' declared with two Display values");
+                }
+            });
+        }
         forEachChildNamed(quantity, "Unit", [&](const XmlElement& unit) {
             const std::optional<std::string> name = attributeText(unit, "Name");
             const std::optional<std::string> symbol = attributeText(unit, "Symbol");

@@ -87,6 +87,16 @@ void UnitCatalog::setDimension(const std::string& quantity, const Dimension& dim
     if (!inserted && order < entry->second.order) entry->second = {order, quantity, nullptr};
 }
 
+bool UnitCatalog::setDisplayChoice(const std::string& quantity, DisplayChoice choice) {
+    const auto [entry, inserted] = displayChoices_.try_emplace(quantity, choice);
+    return inserted || entry->second == choice;
+}
+
+UnitCatalog::DisplayChoice UnitCatalog::displayChoice(std::string_view quantity) const {
+    const auto found = displayChoices_.find(quantity);
+    return found != displayChoices_.end() ? found->second : DisplayChoice::Shortest;
+}
+
 const Dimension* UnitCatalog::dimensionOf(std::string_view quantity) const {
     if (const auto found = dimensions_.find(quantity); found != dimensions_.end()) {
         return &found->second;

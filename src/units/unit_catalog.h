@@ -104,6 +104,22 @@ public:
     /// Whether any quantity declares a dimension.
     bool hasDimensions() const { return !dimensions_.empty(); }
 
+    /// How a result of a quantity picks its unit among the displayed ones.
+    enum class DisplayChoice {
+        /// The shortest number text; ties go to the unit listed first.
+        Shortest,
+        /// The shortest text that shows the value exactly, unless a rounded text is shorter
+        /// still; otherwise the first unit listed whose number lies in [1, 10000), or else as
+        /// Shortest. A rounded number's length is chance (a 6-digit whole number beats a
+        /// 7-character decimal), so it must not decide: 1 km / 3 is 333.333 m, not 333333 mm.
+        Natural,
+    };
+    /// Sets how results of `quantity` choose their unit; false (and nothing set) when a different
+    /// choice was set for it before.
+    bool setDisplayChoice(const std::string& quantity, DisplayChoice choice);
+    /// How results of `quantity` choose their unit (Shortest unless set).
+    DisplayChoice displayChoice(std::string_view quantity) const;
+
     /// The unit a result of the non-empty dimension `dimension` is shown in: the reference unit
     /// of the quantity given that dimension first, or else a derived unit made for it once and
     /// kept for the catalogue's life. Its symbol is written from the base quantities' reference
@@ -123,6 +139,7 @@ private:
     std::unordered_map<std::string_view, const Unit*> unitIndex_;
 
     std::vector<std::string> baseQuantities_;
+    std::map<std::string, DisplayChoice, std::less<>> displayChoices_;
     std::map<std::string, Dimension, std::less<>> dimensions_;
     // The quantity each dimension is shown in, with the order of its declaration; its reference
     // unit is remembered once it has one.

@@ -101,10 +101,36 @@ TEST(NumberFormat, MatchesPrintfGAtEveryPrecision) {
             ASSERT_EQ(format.format(value), expected);
             // The display-unit choice compares lengths without writing the texts.
             ASSERT_EQ(format.length(value), expected.size());
+            // The natural display choice also asks whether the text is the value itself.
+            const NumberFormat::Measure measure = format.measure(value);
+            ASSERT_EQ(measure.length, expected.size());
+            if (!std::isfinite(static_cast<double>(value))) {
+                ASSERT_TRUE(measure.exact);
+                continue;
+            }
+            const long double back = std::strtold(expected.c_str(), nullptr);
+            const long double error = std::fabs(back - static_cast<double>(value));
+            ASSERT_EQ(measure.exact, error <= 1e-9L * std::fabs(static_cast<double>(value)));
         }
     }
     // The default is today's six digits.
     EXPECT_EQ(formatNumber(1.0L / 3), "0.333333");
+}
+
+TEST(NumberFormat, TellsAnExactTextFromARounding) {
+    const NumberFormat format;
+    const std::pair<long double, bool> rows[] = {
+        {1.5L, true},       {1500, true},        {0.25L, true},      {123456, true},
+        {1234567, false},   {1.0L / 3, false},   {333.333L, true},   {333.3333L, false},
+        {1e-300L, true},    {-2.5e20L, true},    {0, true},          {1 + 1e-12L, true},
+        {1 + 1e-7L, false}, {0.1L + 0.2L, true}, {67.62804L, false},
+    };
+    for (const auto& [value, exact] : rows) {
+        SCOPED_TRACE(format.format(value));
+        EXPECT_EQ(format.measure(value).exact, exact);
+    }
+    EXPECT_TRUE(format.measure(std::numeric_limits<long double>::infinity()).exact);
+    EXPECT_EQ(format.measure(-1.0L / 3).length, 9u);
 }
 
 TEST(NumberFormat, ClampsThePrecision) {

@@ -640,6 +640,58 @@ TEST(SettingsLoader, FailedCalculatorConstructionReleasesEverything) {
     }
 }
 
+TEST(SettingsLoader, QuantityDisplayNaturalLooksPastRoundedLengths) {
+    const char* units = R"(<Units><Quantity Name="Length"%s>
+  <Unit Symbol="m">1</Unit><Unit Symbol="km">1000 m</Unit><Unit Symbol="cm">0.01 m</Unit>
+  <Unit Symbol="mm">0.001 m</Unit><Unit Symbol="in">0.0254 m</Unit>
+</Quantity></Units>)";
+    const auto calculatorWith = [&](const std::string& attribute) {
+        std::string xml = units;
+        xml.replace(xml.find("%s"), 2, attribute);
+        return test::calculatorFromXml(xml);
+    };
+    struct Row {
+        const char* input;
+        const char* shortest;  // without the attribute, or with Display="shortest"
+        const char* natural;
+    };
+    const Row rows[] = {
+        {"1 km / 3", "333333 mm", "333.333 m"},  // rounded everywhere: the first in [1, 10000)
+        {"1 m / 3", "33.3333 cm", "33.3333 cm"},
+        {"1234567 m", "1234.57 km", "1234.57 km"},  // not the exact but longer 4.8605e+07 in
+        {"1500 m", "1.5 km", "1.5 km"},             // exact texts: the shortest, as before
+        {"0.0254 m", "1 in", "1 in"},
+        {"2.54 mm", "0.1 in", "0.1 in"},
+        {"1e-9 m", "1e-09 m", "1e-09 m"},
+        {"1 m / 3e9", "3.33333e-10 m", "3.33333e-10 m"},  // nothing in range: the shortest
+        {"-1 km / 3", "-333333 mm", "-333.333 m"},
+    };
+    Calculator plain = calculatorWith("");
+    Calculator shortest = calculatorWith(R"( Display="shortest")");
+    Calculator natural = calculatorWith(R"( Display="natural")");
+    for (const Row& row : rows) {
+        test::expectResult(plain, row.input, row.shortest);
+        test::expectResult(shortest, row.input, row.shortest);
+        test::expectResult(natural, row.input, row.natural);
+    }
+    // The choice belongs to the quantity, wherever it was declared.
+    Calculator later = test::calculatorFromXml(R"(<Units><Quantity Name="L">
+  <Unit Symbol="m">1</Unit><Unit Symbol="mm">0.001 m</Unit></Quantity>
+  <Quantity Name="L" Display="natural"/></Units>)");
+    test::expectResult(later, "1 m / 3", "333.333 mm");
+    test::expectResult(later, "10 m / 3", "3.33333 m");
+
+    test::expectSettingsFailure(
+        "<Units>\n<Quantity Name=\"L\" Display=\"Natural\"/></Units>",
+        "Configuration error (mem/units.xml): Invalid Display value 'Natural' for quantity 'L'",
+        "at mem/units.xml:2, quantity 'L'");
+    test::expectSettingsFailure(
+        "<Units><Quantity Name=\"L\" Display=\"natural\"/>\n"
+        "<Quantity Name=\"L\" Display=\"shortest\"/></Units>",
+        "Configuration error (mem/units.xml): Quantity 'L' declared with two Display values",
+        "at mem/units.xml:2, quantity 'L'");
+}
+
 }  // namespace
 }  // namespace quantrel
 
