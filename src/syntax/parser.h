@@ -39,6 +39,10 @@ namespace quantrel {
 /// instead of exhausting the stack in any walk over the tree.
 inline constexpr int kMaxNestingDepth = 1000;
 
+/// The value of the longest prefix of `text` that reads as a decimal number, 0 when none does;
+/// infinity when the number is too large for a double. Independent of the process locale.
+double readNumber(const std::string& text);
+
 /// A recursive-descent parser over a token list that ends with an End token. Throws ParseError
 /// and releases every partial tree on the way out.
 class Parser {

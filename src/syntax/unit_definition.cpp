@@ -3,10 +3,13 @@
 #include "syntax/unit_definition.h"
 
 #include <algorithm>
+#include <cfloat>
+#include <optional>
 
 #include "base/error.h"
 #include "eval/node.h"
 #include "syntax/parser.h"
+#include "units/unit_catalog.h"
 
 namespace quantrel {
 namespace {
@@ -44,6 +47,23 @@ std::size_t findKind(std::span<const Token> tokens, TokenKind kind) {
     return static_cast<std::size_t>(found - tokens.begin());
 }
 
+/// The value of the two definitions most units have, a number ("1") or a number and a unit
+/// ("1000 m"), worked out as the expression tree would but without building it: start-up reads
+/// hundreds of them. None for any other definition, and for a number too large, whose error
+/// the parser reports.
+std::optional<long double> plainValue(std::span<const Token> tokens) {
+    if (tokens.empty() || tokens[0].kind != TokenKind::Number) return std::nullopt;
+    const bool alone = tokens.size() == 2 && tokens[1].kind == TokenKind::End;
+    const bool withUnit = tokens.size() == 3 && tokens[1].kind == TokenKind::UnitSymbol &&
+                          tokens[2].kind == TokenKind::End;
+    if (!alone && !withUnit) return std::nullopt;
+    const long double number = readNumber(tokens[0].text);
+    if (number > LDBL_MAX || number < -LDBL_MAX) return std::nullopt;
+    if (alone) return number;
+    const Unit& unit = *tokens[1].unit;
+    return number * (unit.scale / unit.referenceUnit->scale) - unit.offset;
+}
+
 }  // namespace
 
 UnitScale readUnitDefinition(std::span<const Token> tokens) {
@@ -51,7 +71,9 @@ UnitScale readUnitDefinition(std::span<const Token> tokens) {
     const std::size_t equals = findKind(tokens, TokenKind::Equals);
     const std::size_t comma = findKind(tokens, TokenKind::Comma);
     UnitScale result;
-    if (equals == tokens.size()) {
+    if (const std::optional<long double> value = plainValue(tokens)) {
+        result.scale = *value;
+    } else if (equals == tokens.size()) {
         Parser parser(tokens);
         const NodePtr tree = parser.parseLine();
         checkEvaluationCost(*tree);
