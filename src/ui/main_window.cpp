@@ -344,7 +344,7 @@ void MainWindow::restoreSettings() {
     QSettings settings;
     const int digits = settings.value(kDigitsKey, NumberFormat::kDefaultPrecision).toInt();
     if (std::find(kDigitChoices.begin(), kDigitChoices.end(), digits) != kDigitChoices.end()) {
-        setDigits(digits);
+        applyDigits(digits);
     }
     expandedHeight_ = settings.value(kExpandedHeightKey, 0).toInt();
     const bool restored = restoreGeometry(settings.value(kGeometryKey).toByteArray());
@@ -521,11 +521,15 @@ void MainWindow::setHistoryVisible(bool visible) {
 }
 
 void MainWindow::setDigits(int digits) {
+    applyDigits(digits);
+    QSettings().setValue(kDigitsKey, digits);
+    if (resultIsLive_) updateLiveResult();
+}
+
+void MainWindow::applyDigits(int digits) {
     calculator_.setNumberFormat(NumberFormat(digits));
     for (QAction* action : digitsGroup_->actions())
         action->setChecked(action->data().toInt() == digits);
-    QSettings().setValue(kDigitsKey, digits);
-    if (resultIsLive_) updateLiveResult();
 }
 
 void MainWindow::focusInput() {

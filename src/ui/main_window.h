@@ -112,6 +112,7 @@ private:
     void addToHistory(HistoryEntry entry);
     void saveHistory();
     void restoreSettings();
+    void applyDigits(int digits);
     void saveGeometrySettings();
     void inputChanged();
     void recall(bool older);
