@@ -41,8 +41,9 @@ public:
         const int margin = option.fontMetrics.averageCharWidth();
         const QRect area = option.rect.adjusted(margin, 0, -margin, 0);
         const QString shownResult = failed ? result : QStringLiteral("= ") + result;
+        // A pixel to spare: the advance is rounded, and eliding measures more finely.
         const int resultWidth =
-            std::min(option.fontMetrics.horizontalAdvance(shownResult), area.width() * 2 / 3);
+            std::min(option.fontMetrics.horizontalAdvance(shownResult) + 2, area.width() * 2 / 3);
         const QRect resultArea(area.right() - resultWidth + 1, area.top(), resultWidth,
                                area.height());
         const QRect inputArea(area.left(), area.top(),
@@ -56,7 +57,8 @@ public:
         painter->setPen(failed && !selected ? *errorColour_ : text);
         painter->drawText(
             resultArea, Qt::AlignRight | Qt::AlignVCenter,
-            option.fontMetrics.elidedText(shownResult, Qt::ElideLeft, resultArea.width()));
+            option.fontMetrics.elidedText(shownResult, failed ? Qt::ElideRight : Qt::ElideLeft,
+                                          resultArea.width()));
         painter->restore();
     }
 
