@@ -49,6 +49,25 @@ Calculator::Calculator(Calculator&&) noexcept = default;
 Calculator& Calculator::operator=(Calculator&&) noexcept = default;
 
 EvaluationResult Calculator::evaluate(std::string_view text) {
+    Outcome outcome = *compute(text, true);
+    ansValue_ = outcome.ansValue;
+    ansUnit_ = outcome.ansUnit;
+    return std::move(outcome.result);
+}
+
+std::optional<EvaluationResult> Calculator::preview(std::string_view text) const {
+    try {
+        if (std::optional<Outcome> outcome = compute(text, false)) {
+            return std::move(outcome->result);
+        }
+    } catch (const Error&) {
+        // A line that does not evaluate (yet) has no preview.
+    }
+    return std::nullopt;
+}
+
+std::optional<Calculator::Outcome> Calculator::compute(std::string_view text,
+                                                       bool allowRandom) const {
     // The variable table: "ans" only, a constant carrying the previous result.
     NumberNode ans(ansValue_, emptyToken());
     ans.setUnit(ansUnit_);
@@ -57,9 +76,12 @@ EvaluationResult Calculator::evaluate(std::string_view text) {
 
     const std::vector<Token> tokens = tokenize(*registry_, text, {}, kVariableNames);
     NodePtr root = Parser(tokens).parseLine();
+    // Folding draws the line's random numbers, so the check comes first.
+    if (!allowRandom && root->drawsRandom()) return std::nullopt;
     foldToFixedPoint(root, *registry_, scope);
     checkEvaluationCost(*root);
 
+    Outcome outcome;
     if (const auto* target = dynamic_cast<const TargetNode*>(root.get())) {
         target->checkScale();
         // The value is worked out once, in the reference unit of the expression's quantity:
@@ -67,10 +89,11 @@ EvaluationResult Calculator::evaluate(std::string_view text) {
         const long double value = target->expression().evaluate(scope);
         const Unit* valueUnit = target->expression().resultUnit(*registry_, scope);
         const Unit* shownUnit = target->checkTarget(*registry_, valueUnit);
-        EvaluationResult result = shownInTarget(*target, value, shownUnit);
-        ansValue_ = value;
-        ansUnit_ = valueUnit != nullptr && !isRatio(valueUnit) ? valueUnit->referenceUnit : nullptr;
-        return result;
+        outcome.result = shownInTarget(*target, value, shownUnit);
+        outcome.ansValue = value;
+        outcome.ansUnit =
+            valueUnit != nullptr && !isRatio(valueUnit) ? valueUnit->referenceUnit : nullptr;
+        return outcome;
     }
 
     const long double value = root->evaluate(scope);
@@ -80,10 +103,10 @@ EvaluationResult Calculator::evaluate(std::string_view text) {
         shownUnit = &chooseDisplayUnit(*registry_, value, *unit);
         if (shownUnit != unit) shownValue = toDisplay(value, *shownUnit);
     }
-    EvaluationResult result = shown(shownValue, shownUnit);
-    ansValue_ = value;
-    ansUnit_ = shownUnit != nullptr ? shownUnit->referenceUnit : nullptr;
-    return result;
+    outcome.result = shown(shownValue, shownUnit);
+    outcome.ansValue = value;
+    outcome.ansUnit = shownUnit != nullptr ? shownUnit->referenceUnit : nullptr;
+    return outcome;
 }
 
 EvaluationResult Calculator::shownInTarget(const TargetNode& target, long double value,

@@ -52,6 +52,14 @@ struct UnitEntry {
     std::string name;
     std::string quantity;
     std::string description;
+    long double scale = 1;  ///< reference value = scale * value - offset
+    long double offset = 0;
+};
+
+/// A quantity with its units in definition order (the reference unit first).
+struct QuantityEntry {
+    std::string name;
+    std::vector<UnitEntry> units;
 };
 
 /// A function as the listings show it.
@@ -94,6 +102,9 @@ public:
     EvaluationResult evaluate(std::string_view text);
     /// evaluate(text).text: "2.3 km".
     std::string evaluateLine(std::string_view text);
+    /// What evaluate(text) would give, without changing `ans`; nothing when the line fails or
+    /// draws random numbers (a draw would move the generator on).
+    std::optional<EvaluationResult> preview(std::string_view text) const;
 
     /// How results are written; the choice of the unit a result is shown in does not depend on it.
     const NumberFormat& numberFormat() const { return format_; }
@@ -109,6 +120,8 @@ public:
     std::vector<UnitEntry> unitList() const;
     /// Every function in name order.
     std::vector<FunctionEntry> functionList() const;
+    /// Every quantity in name order, each with its units in definition order.
+    std::vector<QuantityEntry> quantityList() const;
 
     /// "ans", then function names, then unit symbols that begin with `prefix` (byte-wise,
     /// case-sensitive), each group in byte order; only the unit symbols with `unitsOnly`.
@@ -138,6 +151,15 @@ public:
     UnitRegistry& registry() { return *registry_; }
 
 private:
+    /// A line's result with the `ans` it leaves behind.
+    struct Outcome {
+        EvaluationResult result;
+        long double ansValue = 0;
+        const Unit* ansUnit = nullptr;
+    };
+    /// Evaluates `text` against the current `ans` without changing it. With `allowRandom`
+    /// false, a line that draws random numbers gives nothing before anything is drawn.
+    std::optional<Outcome> compute(std::string_view text, bool allowRandom) const;
     EvaluationResult shown(long double value, const Unit* unit) const;
     EvaluationResult shownInTarget(const TargetNode& target, long double value,
                                    const Unit* shownUnit) const;

@@ -37,7 +37,23 @@ std::vector<UnitEntry> Calculator::unitList() const {
     std::vector<UnitEntry> entries;
     entries.reserve(registry_->units().size());
     for (const auto& [symbol, unit] : registry_->units())
-        entries.push_back({unit.symbol, unit.name, unit.quantity, unit.description});
+        entries.push_back(
+            {unit.symbol, unit.name, unit.quantity, unit.description, unit.scale, unit.offset});
+    return entries;
+}
+
+std::vector<QuantityEntry> Calculator::quantityList() const {
+    std::vector<QuantityEntry> entries;
+    entries.reserve(registry_->quantities().size());
+    for (const auto& [name, units] : registry_->quantities()) {
+        QuantityEntry& entry = entries.emplace_back();
+        entry.name = name;
+        entry.units.reserve(units.size());
+        for (const Unit* unit : units) {
+            entry.units.push_back({unit->symbol, unit->name, unit->quantity, unit->description,
+                                   unit->scale, unit->offset});
+        }
+    }
     return entries;
 }
 

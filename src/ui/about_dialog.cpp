@@ -66,10 +66,9 @@ AboutDialog::AboutDialog(std::filesystem::path userGuide, QWidget* parent)
 
     auto* band = new QWidget(this);
     band->setGeometry(units.rect(0, 40, 255, 64));
+    // The band behind the text takes the base colour of the palette, dark in a dark theme.
     band->setAutoFillBackground(true);
-    QPalette white = band->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    band->setPalette(white);
+    band->setBackgroundRole(QPalette::Base);
 
     auto* banner = new QLabel(this);
     banner->setObjectName(QStringLiteral("banner"));

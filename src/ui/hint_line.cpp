@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include <QPalette>
+#include <QResizeEvent>
 #include <QTextDocument>
 
 namespace quantrel::ui {
@@ -18,11 +18,8 @@ HintLine::HintLine(QWidget* parent) : QTextBrowser(parent) {
     setFocusPolicy(Qt::NoFocus);
     setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     setUndoRedoEnabled(false);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     document()->setDocumentMargin(1);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Base, Qt::white);
-    colours.setColor(QPalette::Text, Qt::black);
-    setPalette(colours);
     hide();
 }
 
@@ -37,10 +34,15 @@ void HintLine::setRichText(const QString& html) {
     fitHeight();
 }
 
+void HintLine::resizeEvent(QResizeEvent* event) {
+    QTextBrowser::resizeEvent(event);
+    if (event->size().width() != event->oldSize().width()) fitHeight();
+}
+
 void HintLine::fitHeight() {
     document()->setTextWidth(width() - 2 * frameWidth());
-    const int height = static_cast<int>(std::ceil(document()->size().height()));
-    resize(width(), height + 2 * frameWidth());
+    const int height = static_cast<int>(std::ceil(document()->size().height())) + 2 * frameWidth();
+    if (height != this->height() || minimumHeight() != height) setFixedHeight(height);
 }
 
 }  // namespace quantrel::ui

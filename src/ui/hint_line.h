@@ -6,8 +6,9 @@
 
 namespace quantrel::ui {
 
-/// One line of the hint panel (the information line or the error line): read-only rich text on
-/// white, without caret or frame, whose height follows its text.
+/// One line of the hint panel (the information line or the error line): read-only rich text in
+/// the palette's colours, without caret or frame, whose height follows its text at the width
+/// the layout gives it.
 class HintLine : public QTextBrowser {
     Q_OBJECT
 
@@ -19,6 +20,9 @@ public:
     void setRichText(const QString& html);
     /// The text as shown, without markup.
     QString plainText() const { return toPlainText(); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void fitHeight();

@@ -60,6 +60,43 @@ HintText hintFor(const Calculator& calculator, std::string_view prefix) {
     return hint;
 }
 
+HintText suggestionsFor(const Calculator& calculator, const Error& error, std::string_view line) {
+    HintText hint;
+    const std::optional<std::string> name = Calculator::unknownName(error);
+    if (!name || name->empty()) return hint;
+    // The name where the error points, or else its first occurrence.
+    std::size_t begin = std::string_view::npos;
+    if (const std::optional<Span> span = highlightSpan(error, line);
+        span && span->begin >= 0 &&
+        line.substr(static_cast<std::size_t>(span->begin)).starts_with(*name)) {
+        begin = static_cast<std::size_t>(span->begin);
+    } else {
+        begin = line.find(*name);
+    }
+    if (begin == std::string_view::npos) return hint;
+    std::vector<std::string> names = calculator.closestNames(*name);
+    if (names.empty()) return hint;
+    hint.form = HintText::Form::Suggestions;
+    hint.names = std::move(names);
+    hint.replaceBegin = static_cast<int>(begin);
+    hint.replaceEnd = static_cast<int>(begin + name->size());
+    return hint;
+}
+
+CompletedInput replaceUnknownName(const HintText& suggestions, std::string_view line,
+                                  std::string_view word) {
+    const std::size_t begin =
+        std::min(line.size(), static_cast<std::size_t>(std::max(suggestions.replaceBegin, 0)));
+    const std::size_t end = std::clamp(
+        static_cast<std::size_t>(std::max(suggestions.replaceEnd, 0)), begin, line.size());
+    CompletedInput replaced;
+    replaced.text.append(line.substr(0, begin));
+    replaced.text.append(word);
+    replaced.text.append(line.substr(end));
+    replaced.caret = static_cast<int>(begin + word.size());
+    return replaced;
+}
+
 std::optional<CompletedInput> completeWord(const Calculator& calculator, std::string_view text,
                                            int caret, std::string_view word) {
     const std::optional<Lexeme> hinted = lastHintLexeme(calculator, clippedPrefix(text, caret));
@@ -114,8 +151,10 @@ std::string hintHtml(const HintText& hint) {
     switch (hint.form) {
         case HintText::Form::Hidden:
             return {};
-        case HintText::Form::List: {
-            std::string html;
+        case HintText::Form::List:
+        case HintText::Form::Suggestions: {
+            std::string html =
+                hint.form == HintText::Form::Suggestions ? "<b>Did you mean: </b>" : "";
             for (std::size_t i = 0; i < hint.names.size(); ++i) {
                 html +=
                     "<a href=\"" + std::to_string(i) + "\">" + escapeHtml(hint.names[i]) + "</a> ";

@@ -13,12 +13,17 @@ namespace quantrel::ui {
 
 /// What the information line shows for the text before the caret.
 struct HintText {
-    enum class Form { Hidden, Description, List };
+    /// Suggestions: names offered in place of an unknown name a line failed on.
+    enum class Form { Hidden, Description, List, Suggestions };
     Form form = Form::Hidden;
     /// The description of the name before the caret, for Form::Description.
     HintInfo info;
-    /// The names offered as links, in the order shown, for Form::List.
+    /// The names offered as links, in the order shown, for Form::List and Form::Suggestions.
     std::vector<std::string> names;
+    /// For Form::Suggestions: the bytes [replaceBegin, replaceEnd) of the input that a chosen
+    /// name replaces (the unknown name).
+    int replaceBegin = 0;
+    int replaceEnd = 0;
 };
 
 /// Decides the information line from `prefix`, the input text up to the caret: the last name
@@ -39,11 +44,20 @@ struct CompletedInput {
 std::optional<CompletedInput> completeWord(const Calculator& calculator, std::string_view text,
                                            int caret, std::string_view word);
 
+/// The known names closest to the unknown name that `line` failed on with `error`, to be offered
+/// in its place; hidden when the error is about something else or nothing is close.
+HintText suggestionsFor(const Calculator& calculator, const Error& error, std::string_view line);
+
+/// `line` with the suggested name `word` in place of the unknown name; the caret follows it.
+CompletedInput replaceUnknownName(const HintText& suggestions, std::string_view line,
+                                  std::string_view word);
+
 /// Text with "&", "<", ">" and '"' written as HTML entities.
 std::string escapeHtml(std::string_view text);
 
 /// The information line as Qt rich text: a bold label with the description, or one link per
-/// name (the link target is the name's index in `hint.names`). Empty when the line is hidden.
+/// name (the link target is the name's index in `hint.names`), after "Did you mean: " for
+/// suggestions. Empty when the line is hidden.
 std::string hintHtml(const HintText& hint);
 
 /// The error line as Qt rich text: the category in bold, ": ", then the bare message text.

@@ -33,7 +33,7 @@ void InputLine::markRange(int begin, int end) {
     cursor.setPosition(begin);
     cursor.setPosition(end, QTextCursor::KeepAnchor);
     QTextCharFormat red;
-    red.setForeground(QColor(255, 0, 0));
+    red.setForeground(markColour_);
     cursor.mergeCharFormat(red);
 }
 
@@ -65,6 +65,16 @@ void InputLine::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Escape:
             // The window handles these: Enter clicks its default button.
             event->ignore();
+            return;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            // A single line has nowhere to go up or down to: the keys walk the history.
+            if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+                emit recallRequested(event->key() == Qt::Key_Up);
+                event->accept();
+                return;
+            }
+            QPlainTextEdit::keyPressEvent(event);
             return;
         default:
             QPlainTextEdit::keyPressEvent(event);

@@ -15,6 +15,7 @@
 
 #include "core/calculator.h"
 #include "core/settings_search.h"
+#include "ui/history.h"
 #include "ui/main_window.h"
 #include "ui/startup_options.h"
 #include "ui/user_guide.h"
@@ -69,6 +70,9 @@ int main(int argc, char* argv[]) {
     const QtMessageHandler previousHandler = qInstallMessageHandler(startupMessageHandler);
     QApplication application(argc, argv);
     qInstallMessageHandler(previousHandler);
+    // The window's size, position and choices: $XDG_CONFIG_HOME/quantrel/quantrel.conf.
+    QCoreApplication::setOrganizationName(QStringLiteral("quantrel"));
+    QCoreApplication::setApplicationName(QStringLiteral("quantrel"));
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("quantrel"), QIcon(QStringLiteral(":/quantrel.png"))));
 
@@ -93,7 +97,10 @@ int main(int argc, char* argv[]) {
 
     const std::filesystem::path guide = quantrel::ui::findUserGuide(executable, QUANTREL_BUILD_DOCS)
                                             .value_or(std::filesystem::path());
-    quantrel::ui::MainWindow window(std::move(*calculator), guide);
+    const std::filesystem::path history =
+        quantrel::ui::historyFilePath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"))
+            .value_or(std::filesystem::path());
+    quantrel::ui::MainWindow window(std::move(*calculator), guide, history);
     window.exec();
     return 0;
 }

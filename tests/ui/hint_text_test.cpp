@@ -147,6 +147,50 @@ TEST(CompleteWord, ReplacesTheWholeWordAtTheHint) {
     }
 }
 
+TEST(SuggestionsFor, OfferCloseNamesInPlaceOfAnUnknownOne) {
+    struct Row {
+        const char* line;
+        Names names;           // empty: no suggestions
+        const char* replaced;  // the line with the first suggestion chosen
+    };
+    const Row rows[] = {
+        {"5 kilometre", {"km"}, "5 km"},
+        {"3 mtr + 2 m", {"m"}, "3 m + 2 m"},
+        {"sqr(4) + 1", {"sq", "sqrt"}, "sq(4) + 1"},
+        {"2 \xc2\xb5 + qwzxv", {}, ""},  // nothing close
+        {"1 / 0", {}, ""},               // not about a name
+        {"2 +", {}, ""},
+    };
+    Calculator calculator = test::makeTestCalculator();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        try {
+            calculator.evaluate(row.line);
+            ADD_FAILURE() << "evaluated";
+        } catch (const Error& error) {
+            const HintText hint = suggestionsFor(calculator, error, row.line);
+            if (row.names.empty()) {
+                EXPECT_EQ(hint.form, HintText::Form::Hidden);
+                continue;
+            }
+            ASSERT_EQ(hint.form, HintText::Form::Suggestions);
+            EXPECT_EQ(hint.names, row.names);
+            const CompletedInput replaced = replaceUnknownName(hint, row.line, hint.names.front());
+            EXPECT_EQ(replaced.text, row.replaced);
+            EXPECT_EQ(replaced.caret, hint.replaceBegin + static_cast<int>(hint.names[0].size()));
+        }
+    }
+    HintText hint;
+    hint.form = HintText::Form::Suggestions;
+    hint.names = {"m", "<mm>"};
+    EXPECT_EQ(hintHtml(hint),
+              "<b>Did you mean: </b><a href=\"0\">m</a> <a href=\"1\">&lt;mm&gt;</a> ");
+    // A range out of the line is clipped rather than trusted.
+    hint.replaceBegin = 4;
+    hint.replaceEnd = 99;
+    EXPECT_EQ(replaceUnknownName(hint, "1 + xy", "m").text, "1 + m");
+}
+
 TEST(Utf16Position, CountsCharactersNotBytes) {
     const std::string text = "5 \xc2\xb5m + \xf0\x9d\x9c\x8b";  // "5 µm + " and a 4-byte letter
     const struct {

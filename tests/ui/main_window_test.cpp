@@ -3,6 +3,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QListWidget>
+#include <QContextMenuEvent>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFile>
 #include <QGridLayout>
@@ -10,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
+#include <QSettings>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -19,6 +25,9 @@
 #include <QTimer>
 #include <QWidgetAction>
 
+#include <sys/stat.h>
+
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,12 +37,14 @@
 #include "support/test_support.h"
 #include "ui/about_dialog.h"
 #include "ui/hint_line.h"
+#include "ui/history_view.h"
 #include "ui/input_line.h"
 #include "ui/main_window.h"
 #include "ui/name_grid_action.h"
 
 using quantrel::ui::AboutDialog;
 using quantrel::ui::HintLine;
+using quantrel::ui::HistoryView;
 using quantrel::ui::InputLine;
 using quantrel::ui::MainWindow;
 
@@ -47,16 +58,26 @@ quantrel::Calculator makeCalculator() {
     return quantrel::Calculator(std::move(registry));
 }
 
+// A window over makeCalculator(); with `freshSettings`, the remembered choices of earlier
+// windows are forgotten first.
+std::unique_ptr<MainWindow> openWindow(std::filesystem::path guide,
+                                       std::filesystem::path historyFile, bool freshSettings) {
+    if (freshSettings) QSettings().clear();
+    return std::make_unique<MainWindow>(makeCalculator(), std::move(guide), std::move(historyFile));
+}
+
 // One window with handles to its parts.
 struct Window {
-    explicit Window(std::filesystem::path guide = {})
-        : window(std::make_unique<MainWindow>(makeCalculator(), std::move(guide))) {
+    explicit Window(std::filesystem::path guide = {}, std::filesystem::path historyFile = {},
+                    bool freshSettings = true)
+        : window(openWindow(std::move(guide), std::move(historyFile), freshSettings)) {
         input = window->findChild<InputLine*>(QStringLiteral("input"));
         result = window->findChild<QLineEdit*>(QStringLiteral("result"));
         errorLine = window->findChild<HintLine*>(QStringLiteral("errorLine"));
         informationLine = window->findChild<HintLine*>(QStringLiteral("informationLine"));
         panel = window->findChild<QWidget*>(QStringLiteral("panel"));
         client = window->findChild<QWidget*>(QStringLiteral("client"));
+        history = window->findChild<HistoryView*>(QStringLiteral("history"));
         window->show();
         input->setFocus();
     }
@@ -76,6 +97,7 @@ struct Window {
     HintLine* informationLine = nullptr;
     QWidget* panel = nullptr;
     QWidget* client = nullptr;
+    HistoryView* history = nullptr;
 };
 
 // One character per character of the input: 'r' where it is red, '.' elsewhere.
@@ -125,10 +147,22 @@ private slots:
     void firstKeyPressReturnsTheDefaultColour();
     void evaluationKeepsTheSelection();
     void insertMenuListsNamesInColumnsOfFifteen();
+    void unitMenuHasOneSubmenuPerQuantity();
     void insertMenuInsertsAtTheCaretOrOverTheSelection();
     void hintsListAndDescribeNames();
     void linkClickReplacesTheWholeWord();
-    void windowFollowsTheVisibleLines();
+    void compactWindowFollowsTheVisibleLines();
+    void historyListsCalculationsAndRecallsThem();
+    void historyIsKeptInTheStateDirectory();
+    void aDamagedHistoryFileIsIgnoredWithAMessage();
+    void copyResultPutsTheResultOnTheClipboard();
+    void liveResultFollowsTheTypingAndLeavesAnsAlone();
+    void windowResizesAndRemembersItsGeometry();
+    void historyCanBeHiddenAndTheChoiceIsRemembered();
+    void digitsApplyToResults();
+    void shortcutsReachTheirCommands();
+    void unknownNamesGetSuggestions();
+    void coloursFollowTheLightOrDarkPalette();
     void everyWayOfClosingSlidesOut_data();
     void everyWayOfClosingSlidesOut();
     void aboutBoxOpensFromTheMenuAndIgnoresEscape();
@@ -223,24 +257,21 @@ void MainWindowTest::evaluationKeepsTheSelection() {
 
 void MainWindowTest::insertMenuListsNamesInColumnsOfFifteen() {
     Window w;
+    const quantrel::UnitRegistry& registry = w.window->calculator().registry();
+    QStringList functions;
+    QStringList constants;
+    for (const auto& [name, function] : registry.functions())
+        (function.argumentCount == 0 ? constants : functions) << QString::fromStdString(name);
+    QCOMPARE(constants, (QStringList{QStringLiteral("dice"), QStringLiteral("rnd")}));
     const struct {
         QString menu;
-        QStringList names;
-    } menus[] = {
-        {QStringLiteral("functionMenu"), {}},
-        {QStringLiteral("unitMenu"), {}},
-    };
-    const quantrel::UnitRegistry& registry = w.window->calculator().registry();
-    for (const auto& [menu, unused] : menus) {
         QStringList expected;
-        if (menu == QStringLiteral("functionMenu")) {
-            for (const auto& [name, function] : registry.functions())
-                expected << QString::fromStdString(name);
-        } else {
-            for (const auto& [symbol, unit] : registry.units())
-                expected << QString::fromStdString(symbol);
-        }
-        QVERIFY(expected.size() > 15);  // the registry needs a second column
+    } menus[] = {
+        {QStringLiteral("functionMenu"), functions},
+        {QStringLiteral("constantMenu"), constants},
+    };
+    QVERIFY(functions.size() > 15);  // the registry needs a second column
+    for (const auto& [menu, expected] : menus) {
         QGridLayout* grid = menuGrid(*w.window, menu);
         QVERIFY2(grid, qPrintable(menu));
         QCOMPARE(grid->count(), expected.size());
@@ -259,12 +290,47 @@ void MainWindowTest::insertMenuListsNamesInColumnsOfFifteen() {
     QStringList titles;
     for (const QAction* action : insert->actions())
         titles << action->text();
-    QCOMPARE(titles, (QStringList{QString(), QStringLiteral("Function"), QStringLiteral("Unit")}));
+    QCOMPARE(titles, (QStringList{QString(), QStringLiteral("Function"), QStringLiteral("Constant"),
+                                  QStringLiteral("Unit")}));
+}
+
+void MainWindowTest::unitMenuHasOneSubmenuPerQuantity() {
+    Window w;
+    const auto* units = w.window->findChild<QMenu*>(QStringLiteral("unitMenu"));
+    QStringList quantities;
+    for (const QAction* action : units->actions())
+        quantities << action->text();
+    QCOMPARE(quantities, (QStringList{"Area", "Frequency", "Length", "Mass", "Temperature", "Time",
+                                      "Velocity", "Volume"}));
+    QMenu* length = units->actions()[2]->menu();
+    QVERIFY(length);
+    QStringList entries;
+    for (const QAction* action : length->actions())
+        entries << action->text();
+    QCOMPARE(entries, (QStringList{"m \u2014 metre", "km \u2014 kilometre", "cm \u2014 centimetre",
+                                   "mm \u2014 millimetre", "mi \u2014 mile", "ft \u2014 foot",
+                                   "in \u2014 inch", "\u00b5m \u2014 micrometre"}));
+    // Choosing one inserts its symbol as the grid did.
+    w.type(QStringLiteral("5"));
+    length->actions()[7]->trigger();
+    QCOMPARE(w.input->text(), QStringLiteral("5\u00b5m "));
 }
 
 void MainWindowTest::insertMenuInsertsAtTheCaretOrOverTheSelection() {
     Window w;
     const auto click = [&](const QString& menu, const QString& name) {
+        if (menu == QStringLiteral("unitMenu")) {
+            const auto* units = w.window->findChild<QMenu*>(menu);
+            for (const QAction* quantity : units->actions()) {
+                for (QAction* unit : quantity->menu()->actions()) {
+                    if (unit->data().toString() == name) {
+                        unit->trigger();
+                        return;
+                    }
+                }
+            }
+            QFAIL("no such unit");
+        }
         QGridLayout* grid = menuGrid(*w.window, menu);
         for (int i = 0; i < grid->count(); ++i) {
             auto* button = qobject_cast<QAbstractButton*>(grid->itemAt(i)->widget());
@@ -345,12 +411,14 @@ void MainWindowTest::linkClickReplacesTheWholeWord() {
     QVERIFY(w.informationLine->plainText().startsWith(QStringLiteral("Function: sqrt")));
 }
 
-void MainWindowTest::windowFollowsTheVisibleLines() {
+void MainWindowTest::compactWindowFollowsTheVisibleLines() {
     Window w;
-    const int inputHeight = w.input->height();
-    QCOMPARE(w.client->height(), inputHeight + 28);
+    w.window->setHistoryVisible(false);
+    QVERIFY(w.history->isHidden());
     QVERIFY(w.panel->isHidden());
     const int bare = w.window->height();
+    QCOMPARE(w.window->minimumHeight(), bare);
+    QCOMPARE(w.window->maximumHeight(), bare);
 
     w.type(QStringLiteral("hy"));  // a one-line link list
     const int oneLine = w.window->height();
@@ -361,13 +429,13 @@ void MainWindowTest::windowFollowsTheVisibleLines() {
     QVERIFY(w.informationLine->height() > oneLineHeight);
     const int twoLines = w.window->height();
     QVERIFY(twoLines >= oneLine);
-    QCOMPARE(w.client->height(), inputHeight + 7 + std::max(w.informationLine->height(), 32) + 28);
-    QCOMPARE(w.panel->height(), std::max(w.informationLine->height(), 32) + 14);
+    QVERIFY(w.panel->geometry().bottom() < w.client->height());
 
     w.enter();  // "hyp" alone does not parse: the error line joins
     QVERIFY(w.errorLine->isVisible());
     QVERIFY(w.window->height() > twoLines);
-    QVERIFY(w.errorLine->y() > w.informationLine->y());
+    QVERIFY(w.errorLine->mapTo(w.window.get(), QPoint()).y() >
+            w.informationLine->mapTo(w.window.get(), QPoint()).y());
 
     w.clearInput();
     w.type(QStringLiteral("1"));
@@ -376,6 +444,390 @@ void MainWindowTest::windowFollowsTheVisibleLines() {
     QVERIFY(w.informationLine->isHidden());
     QVERIFY(w.panel->isHidden());
     QCOMPARE(w.window->height(), bare);
+}
+
+// The entries of the history list as "input = result", a failed one as "input ! error".
+QStringList historyRows(const HistoryView* view) {
+    QStringList rows;
+    for (int i = 0; i < view->count(); ++i) {
+        const QListWidgetItem* item = view->item(i);
+        const bool failed = item->data(HistoryView::kFailedRole).toBool();
+        rows << item->text() + (failed ? QStringLiteral(" ! ") : QStringLiteral(" = ")) +
+                    item->data(HistoryView::kResultRole).toString();
+    }
+    return rows;
+}
+
+QByteArray fileContent(const std::filesystem::path& path) {
+    QFile file(QString::fromStdString(path.string()));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void MainWindowTest::historyListsCalculationsAndRecallsThem() {
+    Window w;
+    for (const char* line : {"2 km + 300 m", "1 / 0", "ans * 2"}) {
+        w.clearInput();
+        w.type(QString::fromUtf8(line));
+        w.enter();
+    }
+    // An empty line is not a calculation.
+    w.clearInput();
+    w.enter();
+    QCOMPARE(historyRows(w.history), (QStringList{QStringLiteral("2 km + 300 m = 2.3 km"),
+                                                  QStringLiteral("1 / 0 ! Math: Division by zero"),
+                                                  QStringLiteral("ans * 2 = 4.6 km")}));
+    QCOMPARE(w.window->history().entries().size(), std::size_t(3));
+
+    // Up and Down walk through the inputs; past the newest the typed text comes back.
+    w.type(QStringLiteral("draft"));
+    const struct {
+        Qt::Key key;
+        const char* expected;
+    } steps[] = {{Qt::Key_Up, "ans * 2"},      {Qt::Key_Up, "1 / 0"},
+                 {Qt::Key_Up, "2 km + 300 m"}, {Qt::Key_Up, "2 km + 300 m"},
+                 {Qt::Key_Down, "1 / 0"},      {Qt::Key_Down, "ans * 2"},
+                 {Qt::Key_Down, "draft"}};
+    for (const auto& step : steps) {
+        QTest::keyClick(w.input, step.key);
+        QCOMPARE(w.input->text(), QString::fromUtf8(step.expected));
+        QCOMPARE(w.input->textCursor().position(), w.input->text().size());
+    }
+
+    // A click on an entry puts its input back; so does activating one with the keyboard.
+    const QRect first = w.history->visualItemRect(w.history->item(0));
+    QTest::mouseClick(w.history->viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
+    QCOMPARE(w.input->text(), QStringLiteral("2 km + 300 m"));
+    QVERIFY(w.input->hasFocus() || !QApplication::focusWidget());
+    w.history->setFocus();
+    w.history->setCurrentRow(1);
+    QTest::keyClick(w.history, Qt::Key_Return);
+    QCOMPARE(w.input->text(), QStringLiteral("1 / 0"));
+    QCOMPARE(w.history->count(), 3);  // recalled, not evaluated
+
+    w.window->findChild<QAction*>(QStringLiteral("clearHistoryAction"))->trigger();
+    QCOMPARE(w.history->count(), 0);
+    QVERIFY(w.window->history().entries().empty());
+}
+
+void MainWindowTest::historyIsKeptInTheStateDirectory() {
+    const quantrel::test::TemporaryDirectory state;
+    const std::filesystem::path file = state.path() / "quantrel" / "window-history";
+    {
+        Window w({}, file);
+        QCOMPARE(w.history->count(), 0);
+        w.type(QStringLiteral("2 km + 300 m"));
+        w.enter();
+        w.clearInput();
+        w.type(QStringLiteral("1 / 0"));
+        w.enter();
+        QVERIFY(w.window->historyProblem().isEmpty());
+    }
+    QCOMPARE(fileContent(file), QByteArray("quantrel history 1\n"
+                                           "= 2 km + 300 m\t2.3 km\n"
+                                           "! 1 / 0\tMath: Division by zero\n"
+                                           "end 2\n"));
+    struct stat info {};
+    QCOMPARE(::stat(file.c_str(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, 0600u);
+    // The next window starts with them, and Up reaches them at once.
+    Window again({}, file);
+    QCOMPARE(historyRows(again.history).size(), 2);
+    QTest::keyClick(again.input, Qt::Key_Up);
+    QCOMPARE(again.input->text(), QStringLiteral("1 / 0"));
+    again.window->findChild<QAction*>(QStringLiteral("clearHistoryAction"))->trigger();
+    QCOMPARE(fileContent(file), QByteArray("quantrel history 1\nend 0\n"));
+}
+
+void MainWindowTest::aDamagedHistoryFileIsIgnoredWithAMessage() {
+    const quantrel::test::TemporaryDirectory state;
+    const std::filesystem::path file =
+        state.write("quantrel/window-history", "quantrel history 1\n= 2 km\t2 km\nend 5\n");
+    Window w({}, file);
+    QCOMPARE(w.history->count(), 0);
+    QVERIFY(w.window->historyProblem().contains(QStringLiteral("was not loaded")));
+    QVERIFY(w.informationLine->isVisible());
+    QVERIFY2(w.informationLine->plainText().startsWith(QStringLiteral("History: The history ")),
+             qPrintable(w.informationLine->plainText()));
+    // The window works, and the next calculation replaces the damaged file with a whole one.
+    w.type(QStringLiteral("3 m"));
+    w.enter();
+    QCOMPARE(w.result->text(), QStringLiteral("3 m"));
+    QCOMPARE(fileContent(file), QByteArray("quantrel history 1\n= 3 m\t3 m\nend 1\n"));
+}
+
+void MainWindowTest::copyResultPutsTheResultOnTheClipboard() {
+    Window w;
+    QAction* copy = w.window->findChild<QAction*>(QStringLiteral("copyResultAction"));
+    QCOMPARE(copy->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+C")));
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QVERIFY(!copy->isEnabled());  // nothing to copy yet
+    w.type(QStringLiteral("60 mi / 1 h in kmh"));
+    w.enter();
+    copy->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("96.5606 kmh"));
+    // The field's own text can be selected and copied as usual.
+    QVERIFY(w.result->isReadOnly());
+    w.result->selectAll();
+    w.result->copy();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("96.5606 kmh"));
+    // Its context menu offers the command too.
+    bool offered = false;
+    QTimer::singleShot(0, w.window.get(), [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            offered = menu->actions().contains(copy);
+            menu->close();
+        }
+    });
+    emit w.result->customContextMenuRequested(QPoint(2, 2));
+    QTRY_VERIFY(offered);
+    // A history entry's context menu copies that entry's result.
+    QGuiApplication::clipboard()->clear();
+    QTimer::singleShot(0, w.window.get(), [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            menu->actions().front()->trigger();
+            menu->close();
+        }
+    });
+    const QRect entry = w.history->visualItemRect(w.history->item(0));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, entry.center(),
+                            w.history->viewport()->mapToGlobal(entry.center()));
+    QApplication::sendEvent(w.history->viewport(), &event);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("96.5606 kmh"));
+}
+
+void MainWindowTest::liveResultFollowsTheTypingAndLeavesAnsAlone() {
+    Window w;
+    const QColor committedColour = w.result->palette().color(QPalette::Text);
+    // After each piece typed: the live result, empty when the text does not evaluate yet.
+    const struct {
+        const char* typed;
+        const char* shown;
+    } steps[] = {{"2", "2"},           {" km", "2 km"}, {" +", ""},
+                 {" 300 m", "2.3 km"}, {" in", ""},     {" m", "2300 m"}};
+    for (const auto& step : steps) {
+        w.type(QString::fromUtf8(step.typed));
+        QCOMPARE(w.result->text(), QString::fromUtf8(step.shown));
+        QVERIFY(w.window->resultIsLive());
+        QVERIFY(w.errorLine->isHidden());  // no error colour while typing
+        QCOMPARE(redMask(w.input), QString(w.input->text().size(), QLatin1Char('.')));
+    }
+    QVERIFY(w.result->palette().color(QPalette::Text) != committedColour);
+    QCOMPARE(w.window->calculator().ansValue(), 0.0L);  // ans untouched
+    QCOMPARE(w.history->count(), 0);
+
+    w.enter();  // commits
+    QCOMPARE(w.result->text(), QStringLiteral("2300 m"));
+    QVERIFY(!w.window->resultIsLive());
+    QCOMPARE(w.result->palette().color(QPalette::Text), committedColour);
+    QCOMPARE(w.window->calculator().ansValue(), 2300.0L);
+    QCOMPARE(w.history->count(), 1);
+
+    // ans in a live line is the committed one; random draws wait for Enter.
+    w.clearInput();
+    w.type(QStringLiteral("ans * 2"));
+    QCOMPARE(w.result->text(), QStringLiteral("4.6 km"));
+    w.clearInput();
+    w.type(QStringLiteral("rnd * 0"));
+    QVERIFY(w.result->text().isEmpty());
+    w.enter();
+    QCOMPARE(w.result->text(), QStringLiteral("0"));
+    // After an error the mark stays until the next key, and the field shows nothing.
+    w.clearInput();
+    w.type(QStringLiteral("1 / 0"));
+    w.enter();
+    QVERIFY(w.result->text().isEmpty());
+    QCOMPARE(redMask(w.input), QStringLiteral("..r.."));
+}
+
+void MainWindowTest::windowResizesAndRemembersItsGeometry() {
+    QRect remembered;
+    {
+        Window w;
+        QVERIFY(w.window->maximumHeight() > w.window->minimumHeight());
+        QVERIFY(w.window->maximumWidth() > w.window->minimumWidth());
+        const auto* button = w.window->findChild<QPushButton*>(QStringLiteral("evaluate"));
+        struct Shape {
+            int inputWidth, resultWidth, buttonWidth, historyHeight;
+        };
+        const auto measure = [&](int width, int height) {
+            w.window->resize(width, height);
+            QApplication::processEvents();
+            w.window->layout()->activate();
+            // The row reads input, "=", result from left to right inside the window.
+            const int inputRight = w.input->geometry().right();
+            const int buttonLeft = button->geometry().left();
+            const int resultRight =
+                w.result->mapTo(w.window.get(), QPoint(w.result->width(), 0)).x();
+            [&] {
+                QVERIFY(inputRight < buttonLeft);
+                QVERIFY(button->geometry().right() < w.result->geometry().left());
+                QVERIFY(resultRight <= w.window->width());
+            }();
+            return Shape{w.input->width(), w.result->width(), button->width(), w.history->height()};
+        };
+        const Shape narrow = measure(500, 300);
+        const Shape wide = measure(900, 500);
+        QVERIFY(wide.inputWidth > narrow.inputWidth);
+        QVERIFY(wide.resultWidth > narrow.resultWidth);
+        QCOMPARE(wide.buttonWidth, narrow.buttonWidth);
+        QVERIFY(wide.historyHeight >= narrow.historyHeight + 150);
+        QCOMPARE(w.input->height(), w.result->height());
+
+        w.window->move(40, 50);
+        w.window->close();  // remembers the place before sliding away
+        QTRY_VERIFY_WITH_TIMEOUT(!w.window->isVisible(), 2000);
+        remembered = QRect(QPoint(40, 50), QSize(900, 500));
+    }
+    Window again({}, {}, false);
+    QCOMPARE(again.window->size(), remembered.size());
+}
+
+void MainWindowTest::historyCanBeHiddenAndTheChoiceIsRemembered() {
+    {
+        Window w;
+        w.window->resize(600, 400);
+        QAction* history = w.window->findChild<QAction*>(QStringLiteral("historyAction"));
+        QCOMPARE(history->shortcut(), QKeySequence(QStringLiteral("Ctrl+H")));
+        QVERIFY(history->isChecked());
+        history->trigger();
+        QVERIFY(w.history->isHidden());
+        QVERIFY(w.window->height() < 400);
+        QCOMPARE(w.window->minimumHeight(), w.window->maximumHeight());
+        history->trigger();  // back to the size it had
+        QVERIFY(!w.history->isHidden());
+        QCOMPARE(w.window->height(), 400);
+        history->trigger();
+    }
+    Window again({}, {}, false);
+    QVERIFY(again.history->isHidden());
+    QVERIFY(!again.window->findChild<QAction*>(QStringLiteral("historyAction"))->isChecked());
+}
+
+void MainWindowTest::digitsApplyToResults() {
+    {
+        Window w;
+        QVERIFY(w.window->findChild<QAction*>(QStringLiteral("digits6Action"))->isChecked());
+        const struct {
+            int digits;
+            const char* shown;
+        } rows[] = {
+            {10, "0.3333333333"}, {15, "0.333333333333333"}, {6, "0.333333"}, {10, "0.3333333333"}};
+        for (const auto& row : rows) {
+            w.window->findChild<QAction*>(QStringLiteral("digits%1Action").arg(row.digits))
+                ->trigger();
+            QCOMPARE(w.window->calculator().numberFormat().precision(), row.digits);
+            w.clearInput();
+            w.type(QStringLiteral("1 / 3"));
+            QCOMPARE(w.result->text(), QString::fromUtf8(row.shown));  // live
+            w.enter();
+            QCOMPARE(w.result->text(), QString::fromUtf8(row.shown));
+        }
+    }
+    Window again({}, {}, false);
+    QCOMPARE(again.window->calculator().numberFormat().precision(), 10);
+    QVERIFY(again.window->findChild<QAction*>(QStringLiteral("digits10Action"))->isChecked());
+}
+
+void MainWindowTest::shortcutsReachTheirCommands() {
+    Window w;
+    w.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    const struct {
+        const char* action;
+        const char* keys;
+    } shortcuts[] = {{"exitAction", "Ctrl+Q"},
+                     {"copyResultAction", "Ctrl+Shift+C"},
+                     {"focusInputAction", "Ctrl+L"},
+                     {"historyAction", "Ctrl+H"},
+                     {"userGuideAction", "F1"}};
+    for (const auto& row : shortcuts) {
+        const QAction* action = w.window->findChild<QAction*>(QString::fromUtf8(row.action));
+        QVERIFY2(action, row.action);
+        QCOMPARE(action->shortcut(), QKeySequence(QString::fromUtf8(row.keys)));
+    }
+    // Ctrl+L from the history list focuses and selects the input line.
+    w.type(QStringLiteral("2 m"));
+    w.enter();
+    w.history->setFocus();
+    QTest::keyClick(w.history, Qt::Key_L, Qt::ControlModifier);
+    QVERIFY(w.input->hasFocus());
+    QCOMPARE(w.input->textCursor().selectedText(), QStringLiteral("2 m"));
+    QTest::keyClick(w.input, Qt::Key_H, Qt::ControlModifier);
+    QVERIFY(w.history->isHidden());
+    QTest::keyClick(w.input, Qt::Key_H, Qt::ControlModifier);
+    QVERIFY(!w.history->isHidden());
+    // The guide menu entry is there only with a guide.
+    QVERIFY(!w.window->findChild<QAction*>(QStringLiteral("userGuideAction"))->isEnabled());
+    QStringList menus;
+    for (const QMenu* menu : w.window->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
+        menus << menu->objectName();
+    const auto* bar = w.window->findChild<QMenuBar*>();
+    QStringList titles;
+    for (const QAction* action : bar->actions())
+        titles << action->text();
+    QCOMPARE(titles, (QStringList{QStringLiteral("&Quantrel"), QStringLiteral("&Edit"),
+                                  QStringLiteral("&View"), QStringLiteral("&Insert"),
+                                  QStringLiteral("&Help")}));
+}
+
+void MainWindowTest::unknownNamesGetSuggestions() {
+    Window w;
+    w.type(QStringLiteral("5 kilometre + 1 m"));
+    w.enter();
+    QVERIFY(w.errorLine->isVisible());
+    QVERIFY(w.informationLine->isVisible());
+    QCOMPARE(w.informationLine->plainText().trimmed(), QStringLiteral("Did you mean: km"));
+    QVERIFY(w.informationLine->document()->toHtml().contains(QStringLiteral("href=\"0\"")));
+
+    QTextCursor link = w.informationLine->document()->find(QStringLiteral("km"));
+    QVERIFY(!link.isNull());
+    link.setPosition(link.selectionStart() + 1);
+    const QPoint where = w.informationLine->cursorRect(link).center();
+    QTest::mouseClick(w.informationLine->viewport(), Qt::LeftButton, Qt::NoModifier, where);
+    QCOMPARE(w.input->text(), QStringLiteral("5 km + 1 m"));
+    QCOMPARE(w.input->textCursor().position(), 4);
+    QCOMPARE(w.result->text(), QStringLiteral("5001 m"));  // live
+    w.enter();
+    QCOMPARE(w.result->text(), QStringLiteral("5001 m"));
+
+    // Several close names are all offered.
+    w.clearInput();
+    w.type(QStringLiteral("sqr 4"));
+    w.enter();
+    QCOMPARE(w.informationLine->plainText().trimmed(), QStringLiteral("Did you mean: sq sqrt"));
+}
+
+void MainWindowTest::coloursFollowTheLightOrDarkPalette() {
+    const QPalette original = QApplication::palette();
+    const auto isClearlyRed = [](const QColor& colour) {
+        return colour.red() >= 200 && colour.green() <= 120 && colour.blue() <= 120;
+    };
+    for (const bool dark : {false, true}) {
+        QPalette palette = original;
+        if (dark) {
+            for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Base}) {
+                palette.setColor(role, QColor(40, 40, 44));
+            }
+            for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text}) {
+                palette.setColor(role, QColor(230, 230, 230));
+            }
+        }
+        QApplication::setPalette(palette);
+        Window w;
+        w.type(QStringLiteral("1 / 0"));
+        w.enter();
+        const QColor panel = w.panel->palette().color(w.panel->backgroundRole());
+        QCOMPARE(panel, palette.color(QPalette::Base));
+        QCOMPARE(w.errorLine->palette().color(QPalette::Base), palette.color(QPalette::Base));
+        const QColor errorText = w.errorLine->palette().color(QPalette::Text);
+        QVERIFY2(isClearlyRed(errorText), qPrintable(errorText.name()));
+        // The mark in the input is the same red, readable against the base colour.
+        QTextCursor marked(w.input->document());
+        marked.setPosition(3);
+        QCOMPARE(marked.charFormat().foreground().color(), errorText);
+        QVERIFY(std::abs(errorText.lightness() - palette.color(QPalette::Base).lightness()) > 60);
+    }
+    QApplication::setPalette(original);
 }
 
 void MainWindowTest::everyWayOfClosingSlidesOut_data() {
@@ -517,5 +969,17 @@ void MainWindowTest::noDisplayEndsWithExitCodeTwo() {
     QCOMPARE(program.exitCode(), 2);
 }
 
-QTEST_MAIN(MainWindowTest)
+// The windows keep their settings and history under a temporary directory, never the user's.
+int main(int argc, char* argv[]) {
+    const quantrel::test::TemporaryDirectory home;
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "HOME"})
+        setenv(variable, (home.path() / variable).c_str(), 1);
+    QApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("quantrel-tests"));
+    QCoreApplication::setApplicationName(QStringLiteral("quantrel-tests"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString((home.path() / "settings").string()));
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "main_window_test.moc"

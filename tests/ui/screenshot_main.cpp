@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Draws the main window after a real evaluation, with the information line showing, into a
-// picture: quantrel_screenshot OUTPUT.png [SETTINGS_DIR] [EXPRESSION]. Used for the picture
-// in docs/; run it under a real or virtual X server so that the fonts are the desktop's. The
-// expression --about draws the about box instead, --units the Insert menu's unit list.
+// Draws the main window after real evaluations, with the history and the information line
+// showing, into a picture: quantrel_screenshot OUTPUT.png [SETTINGS_DIR] [EXPRESSION ...]. The
+// expressions but the last fill the history, the last is typed and evaluated. Used for the
+// picture in docs/; run it under a real or virtual X server so that the fonts are the
+// desktop's (the offscreen platform works too). The expression --about draws the about box
+// instead, --units the Insert menu's unit list. Starts from the window's default settings and
+// an empty history, and keeps neither.
 
 #include <QApplication>
+#include <QDir>
 #include <QMenu>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QPixmap>
 #include <QTest>
 
@@ -21,11 +27,25 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2) {
-        std::cerr << "usage: quantrel_screenshot OUTPUT.png [SETTINGS_DIR] [EXPRESSION]\n";
+        std::cerr << "usage: quantrel_screenshot OUTPUT.png [SETTINGS_DIR] [EXPRESSION ...]\n";
         return 2;
     }
+    // The window's remembered size and choices stay out of the user's settings.
+    const QTemporaryDir scratch;
+    QCoreApplication::setOrganizationName(QStringLiteral("quantrel-screenshot"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
+    QSettings().clear();
     const QString settings = args.size() > 2 ? args[2] : QStringLiteral(QUANTREL_SETTINGS);
-    const QString expression = args.size() > 3 ? args[3] : QStringLiteral("5 km / 20 min in kmh");
+    QStringList expressions = args.mid(3);
+    if (expressions.isEmpty()) {
+        expressions = {QStringLiteral("2 km + 300 m"),
+                       QStringLiteral("60 mph in km/h"),
+                       QStringLiteral("100000 s in d + h + min + s"),
+                       QStringLiteral("3 m + 2 kg"),
+                       QStringLiteral("2.5 h * 100 km/h"),
+                       QStringLiteral("5 km / 20 min in kmh")};
+    }
+    const QString expression = expressions.takeLast();
     if (expression == QStringLiteral("--about")) {
         quantrel::ui::AboutDialog about({});
         about.show();
@@ -34,9 +54,18 @@ int main(int argc, char* argv[]) {
     }
     try {
         quantrel::ui::MainWindow window{quantrel::Calculator(settings.toStdString())};
+        window.resize(560, 380);
         window.show();
         QTest::qWait(400);  // the opening slide
         auto* input = window.findChild<quantrel::ui::InputLine*>(QStringLiteral("input"));
+        for (const QString& earlier : expressions) {
+            input->selectAll();
+            QTest::keyClick(input, Qt::Key_Delete);
+            QTest::keyClicks(input, earlier);
+            QTest::keyClick(input, Qt::Key_Return);
+        }
+        input->selectAll();
+        QTest::keyClick(input, Qt::Key_Delete);
         if (expression == QStringLiteral("--units")) {
             auto* units = window.findChild<QMenu*>(QStringLiteral("unitMenu"));
             units->popup(window.geometry().topLeft());
