@@ -2,7 +2,7 @@
 
 #include "ui/dialog_metrics.h"
 
-#include "ui/row_layout.h"
+#include "ui/dialog_units.h"
 
 #include <algorithm>
 

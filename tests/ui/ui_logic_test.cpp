@@ -7,64 +7,12 @@
 #include <vector>
 
 #include "support/test_support.h"
-#include "ui/row_layout.h"
+#include "ui/dialog_units.h"
 #include "ui/startup_options.h"
 #include "ui/user_guide.h"
 
 namespace quantrel::ui {
 namespace {
-
-// Input 200x24, information line 300x34 with a 32x32 icon, error line 300x18 with one.
-std::vector<RowSizes> windowRows(bool information, bool error) {
-    return {
-        {true, {200, 24}, false, {}},
-        {information, {300, 34}, true, {32, 32}},
-        {error, {300, 18}, true, {32, 32}},
-    };
-}
-
-TEST(RowLayout, StacksVisibleRowsWithIconsBeside) {
-    const RowLayout layout(Point{10, 12}, 7);
-    const std::vector<RowPlacement> all = layout.arrange(windowRows(true, true));
-    ASSERT_EQ(all.size(), 3u);
-    EXPECT_EQ(all[0].control.x, 10);
-    EXPECT_EQ(all[0].control.y, 12);
-    // After the input row: 7 pixels, then the row indented by 7 and lowered by 3.
-    EXPECT_EQ(all[1].icon.x, 17);
-    EXPECT_EQ(all[1].icon.y, 12 + 24 + 7 + 3);
-    EXPECT_EQ(all[1].control.x, 17 + 7 + 32);
-    EXPECT_EQ(all[1].control.y, 46);
-    // The error row follows the taller of the information line and its icon.
-    EXPECT_EQ(all[2].control.y, 12 + 24 + 7 + 34 + 7 + 3);
-
-    const std::vector<RowPlacement> errorOnly = layout.arrange(windowRows(false, true));
-    EXPECT_FALSE(errorOnly[1].visible);
-    EXPECT_TRUE(errorOnly[2].visible);
-    EXPECT_EQ(errorOnly[2].control.y, 46);
-}
-
-TEST(RowLayout, HeightsFollowTheVisibleRows) {
-    const RowLayout layout(Point{10, 12}, 7);
-    const struct {
-        bool information;
-        bool error;
-        int client;
-        bool panel;
-        int panelHeight;
-    } cases[] = {
-        {false, false, 24 + 28, false, 14},
-        {true, false, 24 + 7 + 34 + 28, true, 34 + 14},
-        {false, true, 24 + 7 + 32 + 28, true, 32 + 14},
-        {true, true, 24 + 7 + 34 + 7 + 32 + 28, true, 34 + 7 + 32 + 14},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.information << c.error);
-        const std::vector<RowSizes> rows = windowRows(c.information, c.error);
-        EXPECT_EQ(layout.clientHeight(rows), c.client);
-        EXPECT_EQ(RowLayout::showsPanel(rows), c.panel);
-        EXPECT_EQ(layout.panelHeight(rows), c.panelHeight);
-    }
-}
 
 TEST(DialogUnits, ScaleAndRoundLikeDialogTemplates) {
     EXPECT_EQ(dialogUnitsToPixels(299, 6, 4), 449);  // 448.5 rounds up
