@@ -242,6 +242,14 @@ const Unit& chooseNaturalUnit(const QuantityUnits& candidates, long double value
     for (const Unit* candidate : candidates) {
         if (!candidate->displayed) continue;
         const long double shown = toDisplay(value, *candidate);
+        const long double magnitude = std::fabs(shown);
+        const bool mayBeInRange = magnitude >= 1 && magnitude < 10000;
+        // A number no shorter than the exact text found already can change nothing, unless it
+        // might still be the first rounded one in range.
+        if (exact != nullptr && (inRange != nullptr || !mayBeInRange) &&
+            NumberFormat::minimumLength(shown) >= exactLength) {
+            continue;
+        }
         const NumberFormat::Measure measure = format.measure(shown);
         if (measure.exact) {
             if (exact == nullptr || measure.length < exactLength) {
@@ -251,8 +259,7 @@ const Unit& chooseNaturalUnit(const QuantityUnits& candidates, long double value
             }
             continue;
         }
-        const long double magnitude = std::fabs(shown);
-        if (inRange == nullptr && magnitude >= 1 && magnitude < 10000) inRange = candidate;
+        if (inRange == nullptr && mayBeInRange) inRange = candidate;
         if (shortest == nullptr || measure.length < shortestLength) {
             shortest = candidate;
             shortestLength = measure.length;
@@ -279,7 +286,9 @@ const Unit& chooseDisplayUnit(const UnitCatalog& units, long double value, const
     std::size_t bestLength = 0;
     for (const Unit* candidate : *candidates) {
         if (!candidate->displayed) continue;
-        const std::size_t length = format.length(toDisplay(value, *candidate));
+        const long double shown = toDisplay(value, *candidate);
+        if (best != nullptr && NumberFormat::minimumLength(shown) >= bestLength) continue;
+        const std::size_t length = format.length(shown);
         // Only a strictly shorter text replaces the choice: ties keep the earlier unit.
         if (best == nullptr || length < bestLength) {
             best = candidate;

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 namespace quantrel {
@@ -207,12 +208,33 @@ NumberFormat::Measure NumberFormat::measure(long double x) const {
     if (const std::string_view special = specialText(value); !special.empty()) {
         return {special.size(), true};
     }
-    const long double magnitude = std::fabs(value);  // the number the text is written from
-    const Decimal decimal = decompose(std::fabs(value), precision_);
-    const long double shown = static_cast<long double>(decimal.digits) *
-                              std::pow(10.0L, decimal.exponent - (decimal.digitCount - 1));
+    const double magnitude = std::fabs(value);  // the number the text is written from
+    const Decimal decimal = decompose(magnitude, precision_);
+    // The text's value, digits times a power of ten: from the table, which is much faster than
+    // pow and exact enough for a tolerance of 1e-9; pow only outside its range.
+    const int power = decimal.exponent - (decimal.digitCount - 1);
+    const long double scale = power >= -kMaxPower && power <= kMaxPower
+                                  ? powersOfTen()[static_cast<std::size_t>(power + kMaxPower)]
+                                  : std::pow(10.0L, power);
+    const long double shown = static_cast<long double>(decimal.digits) * scale;
     return {(value < 0 ? 1 : 0) + decimalLength(decimal, precision_),
             std::fabs(shown - magnitude) <= 1e-9L * magnitude};
+}
+
+std::size_t NumberFormat::minimumLength(long double x) {
+    const double value = static_cast<double>(x);
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < std::numeric_limits<double>::infinity())) return 0;  // inf, nan
+    if (magnitude == 0) return 1;
+    const std::size_t sign = value < 0 ? 1 : 0;
+    // Below one: "0.d" or "d.de-XX", unless it rounds up to "1".
+    if (magnitude < 1) return sign + (magnitude < 0.5 ? 3 : 1);
+    // From one: the whole digits, which rounding never removes, or an exponent ("1e+06") once
+    // there are many of them.
+    std::size_t digits = 1;
+    for (double bound = 10; digits < 5 && magnitude >= bound; bound *= 10)
+        ++digits;
+    return sign + digits;
 }
 
 std::string formatNumber(long double x) {

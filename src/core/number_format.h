@@ -34,6 +34,10 @@ public:
     };
     Measure measure(long double x) const;
 
+    /// A length format(x) never falls short of, told from the magnitude alone, without working
+    /// out digits: it lets a search for the shortest text pass over hopeless numbers cheaply.
+    static std::size_t minimumLength(long double x);
+
     friend bool operator==(const NumberFormat&, const NumberFormat&) = default;
 
 private:

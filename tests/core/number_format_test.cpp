@@ -104,6 +104,7 @@ TEST(NumberFormat, MatchesPrintfGAtEveryPrecision) {
             // The natural display choice also asks whether the text is the value itself.
             const NumberFormat::Measure measure = format.measure(value);
             ASSERT_EQ(measure.length, expected.size());
+            ASSERT_LE(NumberFormat::minimumLength(value), expected.size());
             if (!std::isfinite(static_cast<double>(value))) {
                 ASSERT_TRUE(measure.exact);
                 continue;

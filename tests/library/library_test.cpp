@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -15,10 +17,14 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
 #include "base/token.h"
 #include "core/calculator.h"
+#include "core/number_format.h"
 #include "settings/unit_registry.h"
+#include "settings/settings_source.h"
+#include "settings/settings_loader.h"
 #include "support/test_support.h"
 
 namespace quantrel {
@@ -215,6 +221,86 @@ TEST(LibraryDisplay, ShowsEverydayResultsInNaturalUnits) {
     for (const DisplayRow& row : rows) {
         SCOPED_TRACE(row.input);
         test::expectResult(calculator, row.input, row.expected);
+    }
+}
+
+/// The display choice as documented, candidate by candidate with nothing passed over: the
+/// oracle for the calculator's faster search.
+const Unit& documentedChoice(const UnitRegistry& registry, long double value, const Unit& unit) {
+    const NumberFormat format;
+    const QuantityUnits& candidates = *registry.findQuantity(unit.quantity);
+    const Unit* shortest = nullptr;
+    const Unit* exact = nullptr;
+    const Unit* inRange = nullptr;
+    const Unit* roundedShortest = nullptr;
+    std::size_t shortestLength = 0, exactLength = 0, roundedLength = 0;
+    for (const Unit* candidate : candidates) {
+        if (!candidate->displayed) continue;
+        const long double shown = toDisplay(value, *candidate);
+        const NumberFormat::Measure measure = format.measure(shown);
+        if (shortest == nullptr || measure.length < shortestLength) {
+            shortest = candidate;
+            shortestLength = measure.length;
+        }
+        if (measure.exact) {
+            if (exact == nullptr || measure.length < exactLength) {
+                exact = candidate;
+                exactLength = measure.length;
+            }
+        } else {
+            if (inRange == nullptr && std::fabs(shown) >= 1 && std::fabs(shown) < 10000) {
+                inRange = candidate;
+            }
+            if (roundedShortest == nullptr || measure.length < roundedLength) {
+                roundedShortest = candidate;
+                roundedLength = measure.length;
+            }
+        }
+    }
+    if (registry.displayChoice(unit.quantity) == UnitCatalog::DisplayChoice::Shortest) {
+        return *shortest;
+    }
+    if (exact != nullptr && (roundedShortest == nullptr || exactLength <= roundedLength)) {
+        return *exact;
+    }
+    return inRange != nullptr ? *inRange : *shortest;
+}
+
+TEST(LibraryDisplay, TheSearchForTheDisplayUnitMissesNoCandidate) {
+    // The library with its natural choice, and the same units choosing the shortest text.
+    UnitRegistry natural(5489);
+    loadSettings(natural, std::filesystem::path(kSettingsDirectory));
+    MemorySource plain;
+    const DirectorySource library(std::vector<std::filesystem::path>{kSettingsDirectory});
+    for (const std::string& name : library.xmlFiles()) {
+        std::string text = *library.read(name);
+        for (std::size_t at; (at = text.find(" Display=\"natural\"")) != std::string::npos;)
+            text.erase(at, 18);
+        plain.add(name, text);
+    }
+    UnitRegistry shortest(5489);
+    loadSettings(shortest, plain);
+    ASSERT_EQ(shortest.units().size(), natural.units().size());
+
+    // Values round and rounded, large and small, in the reference unit of every quantity.
+    std::vector<long double> values = {
+        0,    1,     -1,      2.5L,      1500,          0.25L,  1e-9L, 1e12L,
+        3600, 86400, 0.0254L, 1609.344L, 4046.8564224L, 1e300L, -3e-7L};
+    std::uint64_t state = 12345;
+    for (int i = 0; i < 60; ++i) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        const long double mantissa = 1 + static_cast<long double>(state >> 11) / 0x1p53L * 9;
+        values.push_back(mantissa * std::pow(10.0L, i % 30 - 15));
+    }
+    for (const UnitRegistry* registry : {&natural, &shortest}) {
+        for (const auto& [quantity, units] : registry->quantities()) {
+            const Unit& reference = *units.front();
+            for (long double value : values) {
+                SCOPED_TRACE(quantity + " " + formatNumber(value));
+                EXPECT_EQ(&chooseDisplayUnit(*registry, value, reference),
+                          &documentedChoice(*registry, value, reference));
+            }
+        }
     }
 }
 
