@@ -49,25 +49,26 @@ Calculator::Calculator(Calculator&&) noexcept = default;
 Calculator& Calculator::operator=(Calculator&&) noexcept = default;
 
 EvaluationResult Calculator::evaluate(std::string_view text) {
-    Outcome outcome = *compute(text, true);
-    ansValue_ = outcome.ansValue;
-    ansUnit_ = outcome.ansUnit;
-    return std::move(outcome.result);
+    AnsAfter after;
+    EvaluationResult result = compute(text, true, after);
+    ansValue_ = after.value;
+    ansUnit_ = after.unit;
+    return result;
 }
 
 std::optional<EvaluationResult> Calculator::preview(std::string_view text) const {
     try {
-        if (std::optional<Outcome> outcome = compute(text, false)) {
-            return std::move(outcome->result);
-        }
+        AnsAfter after;
+        EvaluationResult result = compute(text, false, after);
+        if (!after.refused) return result;
     } catch (const Error&) {
         // A line that does not evaluate (yet) has no preview.
     }
     return std::nullopt;
 }
 
-std::optional<Calculator::Outcome> Calculator::compute(std::string_view text,
-                                                       bool allowRandom) const {
+EvaluationResult Calculator::compute(std::string_view text, bool allowRandom,
+                                     AnsAfter& after) const {
     // The variable table: "ans" only, a constant carrying the previous result.
     NumberNode ans(ansValue_, emptyToken());
     ans.setUnit(ansUnit_);
@@ -77,11 +78,13 @@ std::optional<Calculator::Outcome> Calculator::compute(std::string_view text,
     const std::vector<Token> tokens = tokenize(*registry_, text, {}, kVariableNames);
     NodePtr root = Parser(tokens).parseLine();
     // Folding draws the line's random numbers, so the check comes first.
-    if (!allowRandom && root->drawsRandom()) return std::nullopt;
+    if (!allowRandom && root->drawsRandom()) {
+        after.refused = true;
+        return {};
+    }
     foldToFixedPoint(root, *registry_, scope);
     checkEvaluationCost(*root);
 
-    Outcome outcome;
     if (const auto* target = dynamic_cast<const TargetNode*>(root.get())) {
         target->checkScale();
         // The value is worked out once, in the reference unit of the expression's quantity:
@@ -89,11 +92,10 @@ std::optional<Calculator::Outcome> Calculator::compute(std::string_view text,
         const long double value = target->expression().evaluate(scope);
         const Unit* valueUnit = target->expression().resultUnit(*registry_, scope);
         const Unit* shownUnit = target->checkTarget(*registry_, valueUnit);
-        outcome.result = shownInTarget(*target, value, shownUnit);
-        outcome.ansValue = value;
-        outcome.ansUnit =
+        after.value = value;
+        after.unit =
             valueUnit != nullptr && !isRatio(valueUnit) ? valueUnit->referenceUnit : nullptr;
-        return outcome;
+        return shownInTarget(*target, value, shownUnit);
     }
 
     const long double value = root->evaluate(scope);
@@ -103,10 +105,9 @@ std::optional<Calculator::Outcome> Calculator::compute(std::string_view text,
         shownUnit = &chooseDisplayUnit(*registry_, value, *unit);
         if (shownUnit != unit) shownValue = toDisplay(value, *shownUnit);
     }
-    outcome.result = shown(shownValue, shownUnit);
-    outcome.ansValue = value;
-    outcome.ansUnit = shownUnit != nullptr ? shownUnit->referenceUnit : nullptr;
-    return outcome;
+    after.value = value;
+    after.unit = shownUnit != nullptr ? shownUnit->referenceUnit : nullptr;
+    return shown(shownValue, shownUnit);
 }
 
 EvaluationResult Calculator::shownInTarget(const TargetNode& target, long double value,

@@ -151,15 +151,17 @@ public:
     UnitRegistry& registry() { return *registry_; }
 
 private:
-    /// A line's result with the `ans` it leaves behind.
-    struct Outcome {
-        EvaluationResult result;
-        long double ansValue = 0;
-        const Unit* ansUnit = nullptr;
+    /// What a line leaves in `ans`, and whether it was refused for drawing random numbers.
+    struct AnsAfter {
+        long double value = 0;
+        const Unit* unit = nullptr;
+        bool refused = false;
     };
-    /// Evaluates `text` against the current `ans` without changing it. With `allowRandom`
-    /// false, a line that draws random numbers gives nothing before anything is drawn.
-    std::optional<Outcome> compute(std::string_view text, bool allowRandom) const;
+    /// Evaluates `text` against the current `ans` without changing it; `after` receives what
+    /// ans becomes. With `allowRandom` false, a line that draws random numbers is refused
+    /// (an empty result) before anything is drawn. The result is built in place, never copied:
+    /// its texts are the larger part of a short line's work.
+    EvaluationResult compute(std::string_view text, bool allowRandom, AnsAfter& after) const;
     EvaluationResult shown(long double value, const Unit* unit) const;
     EvaluationResult shownInTarget(const TargetNode& target, long double value,
                                    const Unit* shownUnit) const;
