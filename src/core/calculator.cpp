@@ -269,8 +269,7 @@ const Unit& chooseNaturalUnit(const QuantityUnits& candidates, long double value
     // An exact text wins unless a rounded one is shorter (4.8605e+07 in is not 1234.57 km).
     if (exact != nullptr && (shortest == nullptr || exactLength <= shortestLength)) return *exact;
     if (inRange != nullptr) return *inRange;
-    if (shortest != nullptr) return *shortest;
-    return exact != nullptr ? *exact : unit;
+    return shortest != nullptr ? *shortest : unit;
 }
 
 }  // namespace

@@ -31,14 +31,17 @@ Lexeme::Kind lexemeKind(TokenKind kind) {
     }
 }
 
+UnitEntry entryOf(const Unit& unit) {
+    return {unit.symbol, unit.name, unit.quantity, unit.description, unit.scale, unit.offset};
+}
+
 }  // namespace
 
 std::vector<UnitEntry> Calculator::unitList() const {
     std::vector<UnitEntry> entries;
     entries.reserve(registry_->units().size());
     for (const auto& [symbol, unit] : registry_->units())
-        entries.push_back(
-            {unit.symbol, unit.name, unit.quantity, unit.description, unit.scale, unit.offset});
+        entries.push_back(entryOf(unit));
     return entries;
 }
 
@@ -50,8 +53,7 @@ std::vector<QuantityEntry> Calculator::quantityList() const {
         entry.name = name;
         entry.units.reserve(units.size());
         for (const Unit* unit : units) {
-            entry.units.push_back({unit->symbol, unit->name, unit->quantity, unit->description,
-                                   unit->scale, unit->offset});
+            entry.units.push_back(entryOf(*unit));
         }
     }
     return entries;

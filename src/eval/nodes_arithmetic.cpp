@@ -281,7 +281,9 @@ long double TargetNode::evaluate(const Scope& scope) const {
 }
 
 bool TargetNode::fits(const Unit* value, const Unit* target) {
-    value = unlessRatio(value);  // a ratio is a plain number, and a plain number fits a ratio
+    // A ratio is a plain number, and a plain number fits a ratio; otherwise a plain number fits
+    // no unit and no unit fits a plain number.
+    value = unlessRatio(value);
     target = unlessRatio(target);
     if (value == nullptr || target == nullptr) return value == target;
     if (value->referenceUnit == target->referenceUnit) return true;
@@ -353,9 +355,7 @@ const Unit* TargetNode::checkTarget(const UnitCatalog& units, const Unit* value)
     switch (target_.kind) {
         case UnitTarget::Kind::Single: {
             const Unit* target = target_.first;
-            if ((value == nullptr && !isRatio(target)) || !fits(value, target)) {
-                cannotConvert(target->quantity);
-            }
+            if (!fits(value, target)) cannotConvert(target->quantity);
             return target;
         }
         case UnitTarget::Kind::Compound: {
@@ -375,7 +375,7 @@ const Unit* TargetNode::checkTarget(const UnitCatalog& units, const Unit* value)
                 if (factor.unit->offset != 0) {
                     fail("Can't use " + factor.unit->symbol + " in a mixed unit");
                 }
-                if ((value == nullptr && !isRatio(factor.unit)) || !fits(value, factor.unit)) {
+                if (!fits(value, factor.unit)) {
                     cannotConvert(factor.unit->quantity);
                 }
             }
