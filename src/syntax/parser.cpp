@@ -339,7 +339,7 @@ void Parser::noteSum(const Node& left, const Node& right) {
     const std::string& text = number->token().text;
     const std::string& reference = unit->referenceUnit->symbol;
     readingNote_ = "read " + text + " as " + text + " " + reference +
-                   " (a plain number counts in " + reference + "); write " + text + " " +
+                   ", since a plain number counts in " + reference + "; write " + text + " " +
                    unitToken.text + " for " + unitToken.text;
 }
 
@@ -372,7 +372,7 @@ NodePtr Parser::parseTerm() {
             const std::string number = sourceBetween(rightStart, rightStart + 1);
             const std::string unit = sourceBetween(rightStart + 1, cursor_);
             readingNote_ = "read as " + dividend + " / (" + number + " " + unit + "); for " +
-                           dividend + "/" + number + " of " + unit + " write (" + dividend + "/" +
+                           dividend + "/" + number + " of a " + unit + " write (" + dividend + "/" +
                            number + ") " + unit;
         }
         left = checked(makeTermNode(kind, std::move(left), std::move(right), op));
