@@ -500,6 +500,8 @@ public:
     const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
     /// The check of resultUnit for an expression whose unit is `value` (none: a plain number).
     const Unit* checkTarget(const UnitCatalog& units, const Unit* value) const;
+    /// Whether values of `value`'s quantity (none: a plain number) may be shown in `target`.
+    static bool fits(const Unit* value, const Unit* target);
     void clearUnits() override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override { return expression_->drawsRandom(); }
@@ -508,8 +510,6 @@ public:
 private:
     /// The unit of the quantity a compound target measures, none for a plain number.
     const Unit* compoundUnit(const UnitCatalog& units) const;
-    /// Whether values of `value`'s quantity may be shown in `target`.
-    static bool fits(const Unit* value, const Unit* target);
 
     NodePtr expression_;
     UnitTarget target_;
