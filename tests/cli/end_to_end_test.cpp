@@ -445,7 +445,7 @@ TEST_F(CliProgram, OnlyANonEmptyNoColorTurnsColourOff) {
 // path would change the exit status (and print a report).
 TEST_F(CliProgram, EveryErrorKindEndsCleanlyWithoutLeaks) {
     const std::string lines[] = {
-        "3 #",  // "#" alone would be a comment line
+        "3#",  // "#" alone would be a comment line, " #" a comment
         "2 +",
         "(1",
         "|3",

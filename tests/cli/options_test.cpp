@@ -82,7 +82,10 @@ TEST(ParseArguments, RefusesBadUsage) {
         {"--unbuffered=yes"},
         {"--line-numbers=1"},
         {"--list-units", "--list-functions"},
-        {"--list-units", "2 m"},
+        {"--list-units", "2 m", "3 m"},
+        {"--list-functions", "2 m"},
+        {"--quantity", "Length"},
+        {"--list-units", "--quantity"},
     };
     for (const auto& args : rows) {
         SCOPED_TRACE(args.back());

@@ -41,7 +41,8 @@ TEST(RunSession, EvaluatesDescribesAndMarksErrors) {
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(runSession(calculator, editor, out, err, false), ExitCode::LineFailed);
-    EXPECT_EQ(out.str(), "2 km\nUnit: kilometre (km)\nThe kilometre\n");
+    EXPECT_EQ(out.str(),
+              "2 km\nUnit: kilometre (km)\nkilometre (Length) = 1000 m\nThe kilometre\n");
     EXPECT_EQ(err.str(),
               "      ^\n"
               "Math error: No conversion found for Length and Mass\n"
