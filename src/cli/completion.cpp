@@ -24,7 +24,7 @@ std::string zshQuoted(std::string_view text) {
     for (const char c : text) {
         if (c == '\'') {
             quoted += "'\\''";
-        } else if (c == '[' || c == ']' || c == ':') {
+        } else if (c == '[' || c == ']') {
             quoted += '\\';
             quoted += c;
         } else {

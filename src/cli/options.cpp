@@ -17,7 +17,7 @@ constexpr OptionSpec kOptions[] = {
     {"--digits", "N", "show results with N significant digits (1 to 18, default 6)", ""},
     {"--unbuffered", "", "flush the output after every line", ""},
     {"--line-numbers", "", "begin error messages with \"line N: \", N counting from 1", ""},
-    {"--list-units", "", "list the units: symbol, name, quantity, description", "", true},
+    {"--list-units", "", "list the units: symbol, name, quantity, description", ""},
     {"--quantity", "Q", "with --list-units: only the units of the quantity Q", "quantity"},
     {"--list-functions", "", "list the functions: name, parameters, description", "", true},
     {"--help", "", "show this text", "", true},

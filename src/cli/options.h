@@ -52,7 +52,7 @@ struct OptionSpec {
     std::string_view description;  ///< one line
     /// What the value is, for the shell completion: "directory", "quantity", or empty (a word).
     std::string_view valueKind;
-    /// Whether it stands alone, with no expression: the listings, --help and --version.
+    /// Whether it stands alone, with no expression: --list-functions, --help and --version.
     bool alone = false;
 };
 
