@@ -7,6 +7,8 @@
 #include <limits>
 #include <string_view>
 
+#include "cli/safe_text.h"
+
 namespace quantrel::cli {
 
 namespace {
@@ -231,7 +233,8 @@ std::string bannerText() {
 }
 
 std::string usageHint(const UsageError& error) {
-    return std::string("quantrel-cli: ") + error.what() + " (see quantrel-cli --help)\n";
+    // The message may quote an argument, which may hold anything.
+    return "quantrel-cli: " + safeText(error.what()) + " (see quantrel-cli --help)\n";
 }
 
 }  // namespace quantrel::cli

@@ -122,6 +122,9 @@ TEST(HelpText, FitsEightyColumnsAndNamesEveryOption) {
 TEST(UsageHint, IsOneLineNamingTheProblem) {
     const std::string hint = usageHint(UsageError("unknown option '--x'"));
     EXPECT_EQ(hint, "quantrel-cli: unknown option '--x' (see quantrel-cli --help)\n");
+    // An argument it quotes cannot drive the terminal.
+    EXPECT_EQ(usageHint(UsageError("unknown option '--\x1b[2J'")),
+              "quantrel-cli: unknown option '--\\x1b[2J' (see quantrel-cli --help)\n");
 }
 
 }  // namespace
