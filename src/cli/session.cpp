@@ -111,8 +111,7 @@ ExitCode runSession(Calculator& calculator, LineEditor& editor, std::ostream& ou
     while (const std::optional<std::string> read = editor.readLine(kPrompt)) {
         const std::vector<std::string_view> lines = splitLines(*read);
         // Each line of a paste is taken as if it had been typed on its own.
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const std::string_view typed = lines[i];
+        for (const std::string_view typed : lines) {
             if (isBlank(typed)) continue;
             editor.addHistory(std::string(typed));
             if (isQuitCommand(typed))
@@ -138,7 +137,7 @@ ExitCode runSession(Calculator& calculator, LineEditor& editor, std::ostream& ou
             } catch (const std::exception& error) {
                 allSucceeded = false;
                 out.flush();
-                err << "Error: " << error.what() << '\n' << std::flush;
+                err << "Error: " << safeText(error.what()) << '\n' << std::flush;
             }
         }
     }
