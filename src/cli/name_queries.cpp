@@ -35,7 +35,7 @@ std::string valueLine(const UnitEntry& unit) {
     if (unit.offset == 0) return text + format.format(unit.scale) + " " + unit.reference;
     // reference value = scale * value - offset
     return text + format.format(unit.scale) + " " + unit.reference + " per " + unit.symbol +
-           ", 0 " + unit.symbol + " = " + format.format(-unit.offset) + " " + unit.reference + "\n";
+           ", 0 " + unit.symbol + " = " + format.format(-unit.offset) + " " + unit.reference;
 }
 
 // The units of a listing, one a line with their names: the shown ones; the units accepted only
@@ -46,13 +46,15 @@ std::string unitLines(const std::vector<UnitEntry>& units) {
     std::size_t column = 0;
     for (const UnitEntry& unit : units) {
         if (unit.displayed) {
-            std::string symbol = safeText(unit.symbol);
-            symbol.resize(std::max<std::size_t>(symbol.size(), 10), ' ');
-            text += "  " + symbol + " " + safeText(unitName(unit)) + "\n";
+            const std::string symbol = safeText(unit.symbol);
+            const int padding = std::max(10 - displayColumns(symbol), 0);
+            text += "  " + symbol + std::string(static_cast<std::size_t>(padding), ' ') + " " +
+                    safeText(unitName(unit)) + "\n";
             continue;
         }
         const std::string symbol = safeText(unit.symbol);
-        if (column > 0 && column + symbol.size() + 2 > 78) {
+        const auto width = static_cast<std::size_t>(displayColumns(symbol));
+        if (column > 0 && column + width + 2 > 78) {
             others += ",\n   ";
             column = 3;
         } else if (column > 0) {
@@ -63,7 +65,7 @@ std::string unitLines(const std::vector<UnitEntry>& units) {
             column = 8;
         }
         others += symbol;
-        column += displayColumns(symbol);
+        column += width;
     }
     if (!others.empty()) text += others + "\n";
     return text;

@@ -66,6 +66,10 @@ TEST(QuestionName, RecognisesQuestions) {
 TEST(DescribeText, AnswersForEveryKindOfName) {
     Calculator calculator = test::makeTestCalculator();
     EXPECT_EQ(describeText(calculator, "m"), "Unit: metre (m)\nmetre (Length) = 1 m\nThe metre\n");
+    // A unit with an offset tells its step and its zero.
+    EXPECT_EQ(describeText(calculator, "degC").substr(0, 91),
+              "Unit: degree Celsius (degC)\n"
+              "degree Celsius (Temperature) = 1 K per degC, 0 degC = 273.15 K\n");
     EXPECT_EQ(describeText(calculator, "hyp"), "Function: hyp a b\nHypotenuse\n");
     EXPECT_EQ(describeText(calculator, "dice"), "Function: dice\nA throw of a die\n");
     EXPECT_EQ(describeText(calculator, "ans"),
