@@ -2,12 +2,15 @@
 
 #include "cli/batch.h"
 
+#include <algorithm>
 #include <exception>
+#include <vector>
 #include <istream>
 #include <optional>
 #include <ostream>
 #include <sstream>
 
+#include "cli/safe_text.h"
 #include "core/calculator.h"
 
 namespace quantrel::cli {
@@ -20,9 +23,10 @@ void writeField(std::ostream& out, std::string_view field) {
         out.put(c == '\t' || c == '\n' || c == '\r' ? ' ' : c);
 }
 
-void reportFailure(std::ostream& out, std::ostream& err, const std::string& message) {
+// The message quotes the input, which may hold bytes that would drive the terminal.
+void reportFailure(std::ostream& out, std::ostream& err, std::string_view message) {
     out.flush();
-    err << message << '\n';
+    err << safeText(message) << '\n';
     err.flush();
 }
 
@@ -52,6 +56,30 @@ bool isComment(std::string_view line) {
         if (!isBlankChar(c)) return c == '#';
     }
     return false;
+}
+
+std::string_view withoutComment(std::string_view line) {
+    std::size_t end = line.size();
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '"') {
+            // A quoted unit is skipped whole, when it closes: 5'10" alone opens nothing.
+            const std::size_t closing = line.find('"', i + 1);
+            if (closing != std::string_view::npos) i = closing;
+            continue;
+        }
+        if (line[i] == '#' && i > 0 && isBlankChar(line[i - 1])) {
+            end = i;
+            break;
+        }
+    }
+    while (end > 0 && isBlankChar(line[end - 1]))
+        --end;
+    return line.substr(0, end);
+}
+
+std::string_view withoutByteOrderMark(std::string_view text) {
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    return text.starts_with(kMark) ? text.substr(kMark.size()) : text;
 }
 
 bool isBlank(std::string_view line) {
@@ -84,8 +112,12 @@ ExitCode runLines(Calculator& calculator, std::istream& in, std::ostream& out, s
     while (std::getline(in, line)) {
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (isBlank(line) || isComment(line)) continue;
-        if (!evaluateNumbered(calculator, line, lineNumbers ? std::optional(number) : std::nullopt,
+        std::string_view text = line;
+        // A script saved with a byte-order mark (as some editors write UTF-8) starts with it.
+        if (number == 1) text = withoutByteOrderMark(text);
+        if (isBlank(text) || isComment(text)) continue;
+        text = withoutComment(text);
+        if (!evaluateNumbered(calculator, text, lineNumbers ? std::optional(number) : std::nullopt,
                               out, err, flushEveryLine)) {
             allSucceeded = false;
         }
@@ -112,8 +144,58 @@ ExitCode runExpressions(Calculator& calculator, std::span<const std::string> exp
     return allSucceeded ? ExitCode::Success : ExitCode::LineFailed;
 }
 
-void listUnits(const Calculator& calculator, std::ostream& out) {
-    for (const UnitEntry& unit : calculator.unitList()) {
+namespace {
+
+std::string folded(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+// Whether `unit` and `other` are one unit under two symbols: an alias.
+bool sameUnit(const UnitEntry& unit, const UnitEntry& other) {
+    return unit.quantity == other.quantity && unit.scale == other.scale &&
+           unit.offset == other.offset;
+}
+
+}  // namespace
+
+bool listUnits(const Calculator& calculator, std::ostream& out, std::ostream& err,
+               const UnitFilter& filter) {
+    const std::vector<UnitEntry> units = calculator.unitList();
+    std::optional<std::string> quantity;
+    if (filter.quantity) {
+        const std::optional<QuantityEntry> found = calculator.findQuantity(*filter.quantity);
+        if (!found) {
+            err << "quantrel-cli: no quantity '" << safeText(*filter.quantity) << "'\n";
+            return false;
+        }
+        quantity = found->name;
+    }
+    const std::string pattern = folded(filter.pattern.value_or(""));
+    const auto holds = [&pattern](std::string_view field) {
+        return folded(field).find(pattern) != std::string::npos;
+    };
+    const auto matches = [&](const UnitEntry& unit) {
+        return holds(unit.symbol) || holds(unit.name) || holds(unit.quantity);
+    };
+    std::vector<const UnitEntry*> aliasesMatching;
+    if (filter.pattern) {
+        for (const UnitEntry& unit : units) {
+            if (holds(unit.symbol)) aliasesMatching.push_back(&unit);
+        }
+    }
+    bool any = false;
+    for (const UnitEntry& unit : units) {
+        if (quantity && unit.quantity != *quantity) continue;
+        if (filter.pattern && !matches(unit) &&
+            std::none_of(aliasesMatching.begin(), aliasesMatching.end(),
+                         [&unit](const UnitEntry* alias) { return sameUnit(unit, *alias); })) {
+            continue;
+        }
+        any = true;
         writeField(out, unit.symbol);
         out << '\t';
         writeField(out, unit.name);
@@ -123,6 +205,8 @@ void listUnits(const Calculator& calculator, std::ostream& out) {
         writeField(out, unit.description);
         out << '\n';
     }
+    // Without a filter nothing was looked for: an empty library lists nothing and succeeds.
+    return any || (!filter.pattern && !filter.quantity);
 }
 
 void listFunctions(const Calculator& calculator, std::ostream& out) {

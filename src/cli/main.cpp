@@ -69,8 +69,10 @@ ExitCode run(int argc, char** argv) {
 
     switch (options.action) {
         case CliOptions::Action::ListUnits:
-            listUnits(*calculator, std::cout);
-            return ExitCode::Success;
+            return listUnits(*calculator, std::cout, std::cerr,
+                             {options.unitPattern, options.quantity})
+                       ? ExitCode::Success
+                       : ExitCode::LineFailed;
         case CliOptions::Action::ListFunctions:
             listFunctions(*calculator, std::cout);
             return ExitCode::Success;

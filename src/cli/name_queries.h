@@ -27,15 +27,23 @@ struct Completion {
 };
 
 /// The completion of the name before `cursor` from Calculator::completions: ans, functions, then
-/// units. Nothing is offered for an empty name.
+/// units; in a target after "in" from Calculator::targetCompletions: the units that fit the
+/// expression first. Nothing is offered for an empty name, except in a target: the fitting units.
 Completion completeAt(const Calculator& calculator, std::string_view line, std::size_t cursor);
 
 /// The name asked about when `line` is a question "?name" (blanks around it are ignored), or
 /// none when the line is not a question.
 std::optional<std::string> questionName(std::string_view line);
 
-/// The answer to "?name", one or two lines each ending in a line break: "Unit: metre (m)",
-/// "Function: sqrt x" or "Variable: ans = 2 km", then the description when there is one.
+/// The answer to "?name", lines each ending in a line break: "Unit: mile (mi)" and what the unit
+/// is in its quantity's reference unit ("mile (Length) = 1609.344 m"), "Function: sqrt x" or
+/// "Variable: ans = 2 km", then the description when there is one.
 std::string describeText(const Calculator& calculator, std::string_view name);
+
+/// The answer to a question "?X": the help page for nothing, describeText for a name, the units of
+/// a quantity ("?Length", "?angular velocity"), the units a value converts to ("?60 mph"), shown
+/// units first, and otherwise what describeText says of an unknown name. Input that is quoted
+/// comes escaped (see safeText).
+std::string answerText(const Calculator& calculator, std::string_view question);
 
 }  // namespace quantrel::cli

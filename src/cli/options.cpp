@@ -2,13 +2,29 @@
 
 #include "cli/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <string_view>
 
+#include "cli/safe_text.h"
+
 namespace quantrel::cli {
 
 namespace {
+
+constexpr OptionSpec kOptions[] = {
+    {"--settings", "DIR", "read units and functions from the *.xml files in DIR", "directory"},
+    {"--seed", "N", "seed the random numbers with N (0 to 4294967295)", ""},
+    {"--digits", "N", "show results with N significant digits (1 to 18, default 6)", ""},
+    {"--unbuffered", "", "flush the output after every line", ""},
+    {"--line-numbers", "", "begin error messages with \"line N: \", N counting from 1", ""},
+    {"--list-units", "", "list the units: symbol, name, quantity, description", ""},
+    {"--quantity", "Q", "with --list-units: only the units of the quantity Q", "quantity"},
+    {"--list-functions", "", "list the functions: name, parameters, description", "", true},
+    {"--help", "", "show this text", "", true},
+    {"--version", "", "show the version", "", true},
+};
 
 bool isAsciiLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -121,6 +137,10 @@ CliOptions parseArguments(std::span<const char* const> args) {
         } else if (name == "--list-units") {
             noValue();
             setAction(options, Action::ListUnits);
+        } else if (name == "--quantity") {
+            const std::string_view value = takeValue();
+            if (value.empty()) throw UsageError("--quantity needs a quantity");
+            options.quantity = std::string(value);
         } else if (name == "--list-functions") {
             noValue();
             setAction(options, Action::ListFunctions);
@@ -134,40 +154,74 @@ CliOptions parseArguments(std::span<const char* const> args) {
             throw UsageError("unknown option '" + std::string(name) + "'");
         }
     }
-    if ((options.action == Action::ListUnits || options.action == Action::ListFunctions) &&
-        !options.expressions.empty()) {
+    if (options.quantity && options.action != Action::ListUnits && options.action != Action::Help &&
+        options.action != Action::Version) {
+        throw UsageError("--quantity goes with --list-units");
+    }
+    if (options.action == Action::ListUnits && !options.expressions.empty()) {
+        // One word after --list-units is the pattern the units are filtered by.
+        if (options.expressions.size() > 1) throw UsageError("--list-units takes one pattern");
+        options.unitPattern = std::move(options.expressions.front());
+        options.expressions.clear();
+    }
+    if (options.action == Action::ListFunctions && !options.expressions.empty()) {
         throw UsageError("a listing takes no expressions");
     }
     return options;
 }
 
+std::span<const OptionSpec> optionTable() {
+    return kOptions;
+}
+
 std::string helpText() {
-    return "Usage: quantrel-cli [--settings DIR] [--seed N] [--digits N] [--unbuffered]\n"
-           "                    [--line-numbers] [EXPRESSION ...]\n"
-           "       quantrel-cli --list-units | --list-functions | --help | --version\n"
+    std::string text =
+        "Usage: quantrel-cli [--settings DIR] [--seed N] [--digits N] [--unbuffered]\n"
+        "                    [--line-numbers] [EXPRESSION ...]\n"
+        "       quantrel-cli --list-units [PATTERN | --quantity Q]\n"
+        "       quantrel-cli --list-functions | --help | --version\n"
+        "\n"
+        "Evaluates expressions with units of measure, for example \"2 km + 300 m\" or\n"
+        "\"5 km / h in mps\". Each EXPRESSION is one line; without expressions the lines\n"
+        "come from standard input: an interactive session on a terminal (Tab completes\n"
+        "a name, after \"in\" the units the value converts to first; ?name describes a\n"
+        "name, ?Length lists a quantity's units, ?60 mph the units a value converts to;\n"
+        "\"help\" shows the keys; \"quit\", \"exit\" or Ctrl-D ends), otherwise every\n"
+        "line that is not blank or a comment (first non-blank character #). A blank\n"
+        "and # start a comment to the end of a line. \"ans\" is the previous result.\n"
+        "--list-units PATTERN lists the units whose symbol, name, alias or quantity\n"
+        "holds PATTERN (ignoring case).\n"
+        "\n"
+        "Options:\n";
+    for (const OptionSpec& option : kOptions) {
+        std::string left = option.name == "--help" ? "-h, --help" : std::string(option.name);
+        if (!option.value.empty()) left += " " + std::string(option.value);
+        left.resize(std::max<std::size_t>(left.size() + 1, 19), ' ');
+        text += "  " + left + std::string(option.description) + "\n";
+    }
+    text +=
+        "  --                 treat every later argument as an expression\n"
+        "\n"
+        "Exit status: 0 when every line succeeded, 1 when a line failed, a listing\n"
+        "found nothing or the output could not be written, 2 when start-up failed (bad\n"
+        "usage or a settings error).\n";
+    return text;
+}
+
+std::string sessionHelpText() {
+    return "Type an expression and Enter: 2 km + 300 m, 60 mph in km/h,\n"
+           "100000 s in d + h + min + s. \"ans\" is the previous result.\n"
            "\n"
-           "Evaluates expressions with units of measure, for example \"2 km + 300 m\" or\n"
-           "\"5 km / h in mps\". Each EXPRESSION is one line; without expressions the lines\n"
-           "come from standard input: an interactive session on a terminal (Tab completes\n"
-           "a name, ?name describes it, \"quit\", \"exit\" or Ctrl-D ends), otherwise every\n"
-           "line that is not blank or a comment (first non-blank character #).\n"
-           "\"ans\" is the previous result.\n"
+           "  ?NAME       describe a unit or function: ?mi, ?sqrt\n"
+           "  ?QUANTITY   list the units of a quantity: ?Length, ?Velocity\n"
+           "  ?VALUE      list the units a value converts to: ?60 mph\n"
+           "  help, ?     show this page\n"
+           "  quit, exit  end the session (or Ctrl-D)\n"
+           "  ... # note  a blank and # start a comment\n"
            "\n"
-           "Options:\n"
-           "  --settings DIR     read units and functions from the *.xml files in DIR\n"
-           "  --seed N           seed the random numbers with N (0 to 4294967295)\n"
-           "  --digits N         show results with N significant digits (1 to 18, default 6)\n"
-           "  --unbuffered       flush the output after every line\n"
-           "  --line-numbers     begin each error message with \"line N: \", N counting the\n"
-           "                     input lines (or the expressions) from 1\n"
-           "  --list-units       list the units: symbol, name, quantity, description\n"
-           "  --list-functions   list the functions: name, parameters, description\n"
-           "  -h, --help         show this text\n"
-           "  --version          show the version\n"
-           "  --                 treat every later argument as an expression\n"
-           "\n"
-           "Exit status: 0 when every line succeeded, 1 when a line failed or the output\n"
-           "could not be written, 2 when start-up failed (bad usage or a settings error).\n";
+           "Keys: Tab completes a name (after \"in\" the units that fit come first;\n"
+           "on an empty name after \"in \" or \"/\" only those), Up and Down walk the\n"
+           "history, Ctrl-R searches it, Ctrl-C drops the line being typed.\n";
 }
 
 std::string versionText() {
@@ -179,7 +233,8 @@ std::string bannerText() {
 }
 
 std::string usageHint(const UsageError& error) {
-    return std::string("quantrel-cli: ") + error.what() + " (see quantrel-cli --help)\n";
+    // The message may quote an argument, which may hold anything.
+    return "quantrel-cli: " + safeText(error.what()) + " (see quantrel-cli --help)\n";
 }
 
 }  // namespace quantrel::cli

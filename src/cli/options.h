@@ -39,7 +39,25 @@ struct CliOptions {
     int digits = 6;
     /// The expressions to evaluate, in order; empty means standard input.
     std::vector<std::string> expressions;
+    /// --list-units PATTERN: only the units whose symbol, name, alias or quantity holds it.
+    std::optional<std::string> unitPattern;
+    /// --list-units --quantity Q: only the units of the quantity Q.
+    std::optional<std::string> quantity;
 };
+
+/// One option of the command line, as --help and the shell completion show it.
+struct OptionSpec {
+    std::string_view name;         ///< "--settings"
+    std::string_view value;        ///< what it takes ("DIR"), empty for none
+    std::string_view description;  ///< one line
+    /// What the value is, for the shell completion: "directory", "quantity", or empty (a word).
+    std::string_view valueKind;
+    /// Whether it stands alone, with no expression: --list-functions, --help and --version.
+    bool alone = false;
+};
+
+/// Every option, in the order --help lists them.
+std::span<const OptionSpec> optionTable();
 
 /// Reads the arguments after the program name. An argument that begins with "--" and a letter is
 /// an option wherever it stands, "-h" is --help, "--" ends the options, and every other argument
@@ -57,6 +75,9 @@ std::string helpText();
 
 /// The text printed by --version.
 std::string versionText();
+
+/// The page the interactive session shows for "help" and "?": its commands, keys and examples.
+std::string sessionHelpText();
 
 /// The line an interactive session opens with: "quantrel 1.0.0 — ? for help, Ctrl-D to quit".
 std::string bannerText();

@@ -2,6 +2,7 @@
 
 #include "cli/session.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <exception>
@@ -15,6 +16,7 @@
 #include "cli/batch.h"
 #include "cli/marker.h"
 #include "cli/name_queries.h"
+#include "cli/safe_text.h"
 #include "core/calculator.h"
 
 namespace quantrel::cli {
@@ -33,11 +35,21 @@ bool isQuitCommand(std::string_view line) {
     return line == "quit" || line == "exit";
 }
 
-void showError(std::ostream& err, std::string_view line, const Error& error, bool colour) {
+// The marks under the failing part of `line`, and the message. The marks stand under the line
+// as the prompt showed it; when it was not shown as it is read (a control character shown
+// escaped, a later line of a paste), the line is shown again first, escaped, to mark under.
+void showError(std::ostream& err, std::string_view line, const Error& error, bool colour,
+               bool shownAtPrompt) {
+    const std::string indent(static_cast<std::size_t>(displayColumns(kPrompt)), ' ');
     if (const std::optional<Span> span = highlightSpan(error, line)) {
+        const SafeText safe = safeTextWithOffsets(line);
+        const auto at = [&](int offset) {
+            return static_cast<int>(safe.offsets[static_cast<std::size_t>(
+                std::clamp<int>(offset, 0, static_cast<int>(line.size())))]);
+        };
+        if (!shownAtPrompt || safe.text != line) err << indent << safe.text << '\n';
         const std::string marker =
-            std::string(static_cast<std::size_t>(displayColumns(kPrompt)), ' ') +
-            markerLine(line, *span);
+            indent + markerLine(safe.text, Span{at(span->begin), at(span->end)});
         if (colour) {
             // Colour only the marks, so the blanks before them stay plain.
             const std::size_t marks = marker.find('^');
@@ -46,10 +58,11 @@ void showError(std::ostream& err, std::string_view line, const Error& error, boo
             err << marker << '\n';
         }
     }
+    const std::string message = safeText(error.message(line));
     if (colour) {
-        err << kRed << error.message(line) << kReset << '\n';
+        err << kRed << message << kReset << '\n';
     } else {
-        err << error.message(line) << '\n';
+        err << message << '\n';
     }
 }
 
@@ -62,8 +75,32 @@ void showSuggestions(std::ostream& err, const Calculator& calculator, const Erro
     if (names.empty()) return;
     err << "  did you mean: ";
     for (std::size_t i = 0; i < names.size(); ++i)
-        err << (i == 0 ? "" : ", ") << names[i];
+        err << (i == 0 ? "" : ", ") << safeText(names[i]);
     err << "?\n";
+}
+
+// The lines of what one read gave: a paste of several lines arrives as one text.
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (true) {
+        const std::size_t end = text.find_first_of("\r\n");
+        lines.push_back(text.substr(0, end));
+        if (end == std::string_view::npos) break;
+        // CR LF is one line end.
+        const std::size_t next = text.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1;
+        text.remove_prefix(next);
+    }
+    return lines;
+}
+
+// "help" asks for the help page, unless the settings give that name a meaning of their own.
+bool isHelpCommand(const Calculator& calculator, std::string_view line) {
+    std::string_view word = line;
+    while (!word.empty() && isBlankChar(word.front()))
+        word.remove_prefix(1);
+    while (!word.empty() && isBlankChar(word.back()))
+        word.remove_suffix(1);
+    return word == "help" && calculator.describe(word).kind == HintKind::None;
 }
 
 }  // namespace
@@ -71,30 +108,41 @@ void showSuggestions(std::ostream& err, const Calculator& calculator, const Erro
 ExitCode runSession(Calculator& calculator, LineEditor& editor, std::ostream& out,
                     std::ostream& err, bool colour) {
     bool allSucceeded = true;
-    while (std::optional<std::string> line = editor.readLine(kPrompt)) {
-        if (isBlank(*line)) continue;
-        editor.addHistory(*line);
-        if (isQuitCommand(*line)) return allSucceeded ? ExitCode::Success : ExitCode::LineFailed;
-        if (const std::optional<std::string> name = questionName(*line)) {
-            out << describeText(calculator, *name) << std::flush;
-            continue;
-        }
-        try {
-            const EvaluationResult result = calculator.evaluate(*line);
-            out << result.text << '\n';
-            // How the line was read, where it reads unlike its look: a line of its own.
-            if (!result.note.empty()) out << "  (" << result.note << ")\n";
-            out.flush();
-        } catch (const Error& error) {
-            allSucceeded = false;
-            out.flush();
-            showError(err, *line, error, colour);
-            showSuggestions(err, calculator, error);
-            err.flush();
-        } catch (const std::exception& error) {
-            allSucceeded = false;
-            out.flush();
-            err << "Error: " << error.what() << '\n' << std::flush;
+    while (const std::optional<std::string> read = editor.readLine(kPrompt)) {
+        const std::vector<std::string_view> lines = splitLines(*read);
+        // Each line of a paste is taken as if it had been typed on its own.
+        for (const std::string_view typed : lines) {
+            if (isBlank(typed)) continue;
+            editor.addHistory(std::string(typed));
+            if (isQuitCommand(typed))
+                return allSucceeded ? ExitCode::Success : ExitCode::LineFailed;
+            if (isComment(typed)) continue;
+            const std::string_view line = withoutComment(typed);
+            if (isHelpCommand(calculator, line)) {
+                out << sessionHelpText() << std::flush;
+                continue;
+            }
+            if (const std::optional<std::string> question = questionName(line)) {
+                out << answerText(calculator, *question) << std::flush;
+                continue;
+            }
+            try {
+                const EvaluationResult result = calculator.evaluate(line);
+                out << result.text << '\n';
+                // How the line was read, where it reads unlike its look: a line of its own.
+                if (!result.note.empty()) out << "  (" << safeText(result.note) << ")\n";
+                out.flush();
+            } catch (const Error& error) {
+                allSucceeded = false;
+                out.flush();
+                showError(err, line, error, colour, lines.size() == 1);
+                showSuggestions(err, calculator, error);
+                err.flush();
+            } catch (const std::exception& error) {
+                allSucceeded = false;
+                out.flush();
+                err << "Error: " << safeText(error.what()) << '\n' << std::flush;
+            }
         }
     }
     return allSucceeded ? ExitCode::Success : ExitCode::LineFailed;

@@ -28,10 +28,14 @@ public:
     virtual void addHistory(const std::string& line) = 0;
 };
 
-/// Runs the interactive session until the end of the input or "quit" / "exit": "?name" describes
-/// a name, every other line that is not blank is evaluated. A result goes to `out`; an error goes
-/// to `err` as a marker line under the input (after the prompt) and the full message, in red
-/// when `colour` is set. Returns Success when every line succeeded, LineFailed otherwise.
+/// Runs the interactive session until the end of the input or "quit" / "exit". What one read
+/// gives is split into lines (a paste of several), each taken as if typed and added to the
+/// history on its own: "help" and "?" show the help page, "?X" answers a question (answerText),
+/// a comment line is skipped, a " #" comment is dropped, every other line that is not blank is
+/// evaluated. A result goes to `out`; an error goes to `err` as a marker line under the input
+/// (after the prompt; the line is shown again, escaped, when it held control characters or came
+/// from a paste) and the full message, in red when `colour` is set, with quoted input escaped
+/// (safeText). Returns Success when every line succeeded, LineFailed otherwise.
 ExitCode runSession(Calculator& calculator, LineEditor& editor, std::ostream& out,
                     std::ostream& err, bool colour);
 

@@ -21,6 +21,7 @@
 
 #include "cli/name_queries.h"
 #include "cli/options.h"
+#include "cli/safe_text.h"
 #include "cli/session.h"
 #include "core/calculator.h"
 
@@ -188,6 +189,7 @@ public:
         if (historyFile_) {
             // append_history needs the file to exist; the history is the user's alone to read.
             writeHistory_ = prepareHistoryFile(*historyFile_);
+            if (!writeHistory_) reportUnwritableHistory();
             rl_.readHistory(historyFile_->c_str());
         }
     }
@@ -217,10 +219,20 @@ public:
         if (last != nullptr && line == last->line) return;
         rl_.addHistory(line.c_str());
         // Written line by line, so the history survives however the session ends.
-        if (writeHistory_) rl_.appendHistory(1, historyFile_->c_str());
+        if (writeHistory_ && rl_.appendHistory(1, historyFile_->c_str()) != 0) {
+            writeHistory_ = false;
+            reportUnwritableHistory();
+        }
     }
 
 private:
+    // Said once: the session goes on, only its lines are not kept.
+    void reportUnwritableHistory() const {
+        std::cerr << "quantrel-cli: cannot write the history file "
+                  << safeText(historyFile_->string()) << "; this session's lines are not kept\n"
+                  << std::flush;
+    }
+
     const Readline& rl_;
     std::optional<std::filesystem::path> historyFile_;
     bool writeHistory_ = false;

@@ -218,10 +218,18 @@ EvaluationResult Calculator::shownInParts(long double value, const UnitTarget& t
     if (remainder != 0 || result.text.empty()) {
         append(remainder, remainderText, *parts[last].unit);
     }
-    // The sign once, in front; a value that shows as zero has none.
-    const bool showsZero =
-        result.text.starts_with("0 ") && result.text.find(" + ") == std::string::npos;
-    if (value < 0 && !showsZero) result.text.insert(0, "-");
+    // The sign once, in front, around all the parts: "-1 h + 30 min" would read as -30 min.
+    // A value that shows as zero has none.
+    const bool severalParts = result.text.find(" + ") != std::string::npos;
+    const bool showsZero = result.text.starts_with("0 ") && !severalParts;
+    if (value < 0 && !showsZero) {
+        if (severalParts) {
+            result.text.insert(0, "-(");
+            result.text += ')';
+        } else {
+            result.text.insert(0, "-");
+        }
+    }
     return result;
 }
 

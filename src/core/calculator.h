@@ -58,6 +58,8 @@ struct UnitEntry {
     std::string description;
     long double scale = 1;  ///< reference value = scale * value - offset
     long double offset = 0;
+    std::string reference;  ///< the symbol of the quantity's reference unit
+    bool displayed = true;  ///< whether a result may be shown in it unasked (not Display="no")
 };
 
 /// A quantity with its units in definition order (the reference unit first).
@@ -130,6 +132,30 @@ public:
     /// "ans", then function names, then unit symbols that begin with `prefix` (byte-wise,
     /// case-sensitive), each group in byte order; only the unit symbols with `unitsOnly`.
     std::vector<std::string> completions(std::string_view prefix, bool unitsOnly = false) const;
+    /// The unit symbols Tab offers for the name `prefix` that follows `before`, a text ending in a
+    /// target ("60 mph in ", "60 mph in km/", "2 h in h + "). First, in symbol order, the units
+    /// the target can take there: those whose dimension (or quantity) fits what the expression
+    /// before "in" evaluates to, or, after "*" or "/" in a compound target, what the factor
+    /// must be for the whole target to fit; then the other units beginning with `prefix`. For an
+    /// empty `prefix` only the fitting units. When the expression does not evaluate (yet), or
+    /// the target so far cannot be read, nothing fits and all units beginning with `prefix` come
+    /// in symbol order.
+    struct TargetCompletions {
+        std::vector<std::string> names;
+        std::size_t fitting = 0;  ///< how many of `names`, from the first, fit
+    };
+    TargetCompletions targetCompletions(std::string_view before, std::string_view prefix) const;
+    /// The units a result of `expression` can be shown in with "in": its own quantity's and,
+    /// with dimensions, those of every quantity of its dimension (its own quantity first, the
+    /// others in name order, each in definition order), the shown units before the others
+    /// (Display="no"). None when the line fails, draws random numbers or gives a plain number.
+    std::optional<std::vector<UnitEntry>> conformableUnits(std::string_view expression) const;
+    /// The unit with this symbol as the listings show it, or none.
+    std::optional<UnitEntry> unitEntry(std::string_view symbol) const;
+    /// The quantity called `name`: exactly, or else with ASCII case, blanks, "_" and "-"
+    /// ignored, so "length" and "angular velocity" find Length and AngularVelocity.
+    std::optional<QuantityEntry> findQuantity(std::string_view name) const;
+
     /// Whether a name that follows `before` stands in a target after "in" ("5 km in ",
     /// "60 mph in km/"), where only units fit.
     bool isInTarget(std::string_view before) const;

@@ -4,6 +4,12 @@
 
 #include "core/calculator.h"
 
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <span>
+
+#include "eval/node.h"
 #include "settings/unit_registry.h"
 #include "syntax/tokenizer.h"
 
@@ -32,10 +38,168 @@ Lexeme::Kind lexemeKind(TokenKind kind) {
 }
 
 UnitEntry entryOf(const Unit& unit) {
-    return {unit.symbol, unit.name, unit.quantity, unit.description, unit.scale, unit.offset};
+    return {unit.symbol,
+            unit.name,
+            unit.quantity,
+            unit.description,
+            unit.scale,
+            unit.offset,
+            unit.referenceUnit != nullptr ? unit.referenceUnit->symbol : unit.symbol,
+            unit.displayed};
+}
+
+// A quantity's name as a person may write it: ASCII letters folded, blanks, "_" and "-" gone.
+std::string looseName(std::string_view name) {
+    std::string loose;
+    for (const char c : name) {
+        if (c == ' ' || c == '\t' || c == '_' || c == '-') continue;
+        loose += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return loose;
+}
+
+// What the factor at the end of a compound target must be for the whole target to fit `value`:
+// `tokens` are the target's tokens so far, ending in "*" or "/". None when the target cannot be
+// read that way or a unit on it has no dimension.
+std::optional<Dimension> missingFactor(std::span<const Token> tokens, const Dimension& value) {
+    Dimension product;
+    TokenKind op = TokenKind::Star;
+    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+        const Token& token = tokens[i];
+        if (token.kind == TokenKind::Star || token.kind == TokenKind::Slash) {
+            op = token.kind;
+            continue;
+        }
+        if (token.kind != TokenKind::UnitSymbol || token.unit == nullptr ||
+            token.unit->dimension == nullptr) {
+            return std::nullopt;
+        }
+        std::optional<Dimension> factor = *token.unit->dimension;
+        // A whole power written after the unit: "s^2", "s^-1".
+        if (i + 2 < tokens.size() && tokens[i + 1].kind == TokenKind::Caret) {
+            std::size_t at = i + 2;
+            const bool negative = tokens[at].kind == TokenKind::Minus;
+            if (negative) ++at;
+            if (at + 1 >= tokens.size() || tokens[at].kind != TokenKind::Number)
+                return std::nullopt;
+            int exponent = 0;
+            const std::string& digits = tokens[at].text;
+            const auto [end, error] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), exponent);
+            if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+            factor = factor->power(negative ? -exponent : exponent);
+            i = at;
+        }
+        if (!factor) return std::nullopt;
+        const std::optional<Dimension> next =
+            op == TokenKind::Star ? product.times(*factor) : product.over(*factor);
+        if (!next) return std::nullopt;
+        product = *next;
+        op = TokenKind::Star;  // two units side by side multiply
+    }
+    return tokens.back().kind == TokenKind::Slash ? product.over(value) : value.over(product);
 }
 
 }  // namespace
+
+std::optional<UnitEntry> Calculator::unitEntry(std::string_view symbol) const {
+    const Unit* unit = registry_->findUnit(symbol);
+    if (unit == nullptr) return std::nullopt;
+    return entryOf(*unit);
+}
+
+std::optional<QuantityEntry> Calculator::findQuantity(std::string_view name) const {
+    const auto entryFor = [](const std::string& quantity, const QuantityUnits& units) {
+        QuantityEntry entry{quantity, {}};
+        entry.units.reserve(units.size());
+        for (const Unit* unit : units)
+            entry.units.push_back(entryOf(*unit));
+        return entry;
+    };
+    if (const QuantityUnits* units = registry_->findQuantity(name)) {
+        return entryFor(std::string(name), *units);
+    }
+    const std::string loose = looseName(name);
+    if (loose.empty()) return std::nullopt;
+    for (const auto& [quantity, units] : registry_->quantities()) {
+        if (looseName(quantity) == loose) return entryFor(quantity, units);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<UnitEntry>> Calculator::conformableUnits(
+    std::string_view expression) const {
+    const std::optional<EvaluationResult> result = preview(expression);
+    if (!result || result->unit == nullptr) return std::nullopt;
+    const Unit* value = result->unit;
+    std::vector<const Unit*> fitting;
+    const auto take = [&](const QuantityUnits& units) {
+        for (const Unit* unit : units) {
+            if (TargetNode::fits(value, unit)) fitting.push_back(unit);
+        }
+    };
+    if (const QuantityUnits* own = registry_->findQuantity(value->quantity)) take(*own);
+    for (const auto& [quantity, units] : registry_->quantities()) {
+        if (quantity != value->quantity) take(units);
+    }
+    std::stable_partition(fitting.begin(), fitting.end(),
+                          [](const Unit* unit) { return unit->displayed; });
+    std::vector<UnitEntry> entries;
+    entries.reserve(fitting.size());
+    for (const Unit* unit : fitting)
+        entries.push_back(entryOf(*unit));
+    return entries;
+}
+
+Calculator::TargetCompletions Calculator::targetCompletions(std::string_view before,
+                                                            std::string_view prefix) const {
+    // The unit a name at the end of `before` must fit, if that can be told.
+    std::optional<const Unit*> wanted;
+    std::vector<Token> tokens;
+    try {
+        tokens = tokenize(*registry_, before, {}, std::array<std::string_view, 1>{"ans"});
+    } catch (const TokenizerError&) {
+        tokens.clear();
+    }
+    const auto in = std::find_if(tokens.rbegin(), tokens.rend(),
+                                 [](const Token& token) { return token.kind == TokenKind::In; });
+    if (in != tokens.rend()) {
+        const std::optional<EvaluationResult> value =
+            preview(before.substr(0, static_cast<std::size_t>(in->position)));
+        // The target's tokens after "in", the end token last.
+        const std::span<const Token> target(in.base(), tokens.end());
+        const TokenKind last = target.size() >= 2 ? target[target.size() - 2].kind : TokenKind::In;
+        if (!value) {
+            // Nothing fits what cannot be worked out.
+        } else if (target.size() == 1 || last == TokenKind::Plus) {
+            wanted = value->unit;  // the whole target, or the next part of a mixed one
+        } else if ((last == TokenKind::Star || last == TokenKind::Slash) &&
+                   (value->unit == nullptr || value->unit->dimension != nullptr)) {
+            const Dimension valueDimension =
+                value->unit != nullptr ? *value->unit->dimension : Dimension();
+            if (const std::optional<Dimension> factor =
+                    missingFactor(target.first(target.size() - 1), valueDimension)) {
+                wanted = factor->isEmpty() ? nullptr : registry_->unitOfDimension(*factor);
+            }
+        }
+    }
+
+    TargetCompletions completions;
+    std::vector<std::string> others;
+    for (auto it = registry_->units().lower_bound(prefix);
+         it != registry_->units().end() && it->first.starts_with(prefix); ++it) {
+        if (wanted && TargetNode::fits(*wanted, &it->second)) {
+            completions.names.push_back(it->first);
+        } else if (!prefix.empty()) {
+            others.push_back(it->first);
+        }
+    }
+    completions.fitting = completions.names.size();
+    if (!wanted && prefix.empty()) others.clear();
+    completions.names.insert(completions.names.end(), std::make_move_iterator(others.begin()),
+                             std::make_move_iterator(others.end()));
+    return completions;
+}
 
 std::vector<UnitEntry> Calculator::unitList() const {
     std::vector<UnitEntry> entries;

@@ -546,6 +546,10 @@ public:
     /// dimension or its inverse; units with an offset only as a single target). A single
     /// target gives its unit; the others give the expression's (its reciprocal's).
     const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
+    /// Whether values of `value`'s quantity (none: a plain number) may be shown in `target`.
+    static bool fits(const Unit* value, const Unit* target);
+    /// Whether `target` measures the inverse dimension of `value`'s.
+    static bool fitsReciprocal(const Unit* value, const Unit* target);
     void clearUnits() override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override { return expression_->drawsRandom(); }
@@ -560,10 +564,6 @@ private:
     Check checkTarget(const UnitCatalog& units, const Unit* value) const;
     /// The unit of the quantity a compound target measures, none for a plain number.
     const Unit* compoundUnit(const UnitCatalog& units) const;
-    /// Whether values of `value`'s quantity may be shown in `target`.
-    static bool fits(const Unit* value, const Unit* target);
-    /// Whether `target` measures the inverse dimension of `value`'s.
-    static bool fitsReciprocal(const Unit* value, const Unit* target);
 
     NodePtr expression_;
     UnitTarget target_;

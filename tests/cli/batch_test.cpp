@@ -56,13 +56,13 @@ TEST(RunLines, EvaluatesEachLineThatIsNotBlank) {
 }
 
 TEST(RunLines, SeparatesErrorsAndGoesOn) {
-    const Outcome run = runText("2 km\n2 3\nans * 2\n1 / 0\n2 # 3\n");
+    const Outcome run = runText("2 km\n2 3\nans * 2\n1 / 0\n2#3\n");
     EXPECT_EQ(run.code, ExitCode::LineFailed);
     EXPECT_EQ(run.out, "2 km\n4 km\n");
     EXPECT_EQ(run.err,
               "Parse error: Expected END near '3'\n"
               "Math error: Division by zero\n"
-              "Tokenizer error: Syntax error near '# 3'\n");
+              "Tokenizer error: Syntax error near '#3'\n");
 }
 
 TEST(RunLines, SkipsCommentLines) {
@@ -74,8 +74,16 @@ TEST(RunLines, SkipsCommentLines) {
         {"# a note\n1 m\n", "1 m\n", ""},
         {"  \t# indented note\n#\n#\r\n2 m\n", "2 m\n", ""},
         {"# only comments\n   #\n", "", ""},
-        // Only a leading '#' makes a comment; elsewhere it is still refused.
-        {"3 # m\n", "", "Tokenizer error: Syntax error near '# m'\n"},
+        // After a blank '#' starts a comment; elsewhere it is still refused.
+        {"3 # m\n", "3\n", ""},
+        {"5 m in km\t# note # more\n", "0.005 km\n", ""},
+        {"3#m\n", "", "Tokenizer error: Syntax error near '#m'\n"},
+        {"2 + # nothing after\n", "", "Parse error: Expected EXPRESSION or CONSTANT near ''\n"},
+        // A byte-order mark before the first line is no part of it.
+        {"\xEF\xBB\xBF"
+         "1 m\n",
+         "1 m\n", ""},
+        {"\xEF\xBB\xBF# note\n2 m\n", "2 m\n", ""},
         {"1 m\n#ans * 2\nans * 3\n", "1 m\n3 m\n", ""},
     };
     for (const auto& row : rows) {
@@ -180,7 +188,8 @@ TEST(Listings, WriteTabSeparatedRecordsInKeyOrder) {
     const std::size_t unitCount = registry->units().size();
     const Calculator calculator(std::move(registry));
     std::ostringstream unitStream;
-    listUnits(calculator, unitStream);
+    std::ostringstream unitErrors;
+    EXPECT_TRUE(listUnits(calculator, unitStream, unitErrors));
     const std::string units = unitStream.str();
     EXPECT_EQ(units.substr(0, units.find('\n') + 1), "Hz\thertz\tFrequency\tThe hertz\n");
     EXPECT_NE(units.find("\nyd\tyard\tLength\tThree feet exactly\n"), std::string::npos);

@@ -439,13 +439,217 @@ TEST_F(CliProgram, OnlyANonEmptyNoColorTurnsColourOff) {
     EXPECT_EQ(plain.find("\033[31m"), std::string::npos) << plain;
 }
 
+// An interactive session on a pseudo-terminal, typed into at its prompts.
+class TerminalSession {
+public:
+    TerminalSession(std::vector<std::string> args, const std::string& stateHome,
+                    const std::string& configHome = "") {
+        std::vector<char*> argv;
+        std::string program = QUANTREL_CLI;
+        argv.push_back(program.data());
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        pid_ = forkpty(&terminal_, nullptr, nullptr, nullptr);
+        if (pid_ == 0) {
+            setenv("XDG_STATE_HOME", stateHome.c_str(), 1);
+            if (!configHome.empty()) setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+            setenv("TERM", "xterm", 1);
+            setenv("NO_COLOR", "1", 1);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        opening_ = readUntilPrompt(terminal_, "");
+    }
+    ~TerminalSession() {
+        if (pid_ > 0) finish();
+    }
+    TerminalSession(const TerminalSession&) = delete;
+    TerminalSession& operator=(const TerminalSession&) = delete;
+
+    const std::string& opening() const { return opening_; }
+    // Types `keys` and returns what the terminal shows until `expected` and the next prompt.
+    std::string type(const std::string& keys, const std::string& expected) {
+        if (write(terminal_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) {
+            ADD_FAILURE() << "write";
+        }
+        return readUntilPrompt(terminal_, expected);
+    }
+    // Types `keys` without waiting for anything.
+    void send(const std::string& keys) {
+        if (write(terminal_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) {
+            ADD_FAILURE() << "write";
+        }
+    }
+    // Ctrl-D; returns the exit status.
+    int finish() {
+        if (write(terminal_, "\x04", 1) != 1) ADD_FAILURE() << "write";
+        const int status = waitOrKill(pid_);
+        close(terminal_);
+        pid_ = -1;
+        return status;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int terminal_ = -1;
+    std::string opening_;
+};
+
+TEST_F(CliProgram, AnswersQuestionsAndTakesPastesAndCommentsInASession) {
+    TemporaryDirectory state;
+    TerminalSession session({"--settings", settings()}, state.path().string());
+    const struct {
+        const char* keys;
+        const char* shown;  // what must appear before the next prompt
+    } rows[] = {
+        // A bracketed paste of three lines: each evaluated in turn, a failing one shown again
+        // to mark under.
+        {"\x1b[200~2 h in s\n1 km in m\n1 +\x1b[201~\r",
+         "7200 s\r\n1000 m\r\n  1 +\r\n     ^\r\nParse error: Expected EXPRESSION or CONSTANT near "
+         "''"},
+        {"5 km in m  # a note\r", "5000 m\r\n"},
+        {"help\r", "?QUANTITY   list the units of a quantity"},
+        {"?\r", "?VALUE      list the units a value converts to"},
+        {"?mi\r", "Unit: mile (mi)\r\nmile (Length) = 1609.344 m\r\nInternational mile\r\n"},
+        {"?length\r",
+         "Quantity: Length, reference unit m\r\n  m          metre\r\n"
+         "  km         kilometre\r\n  mi         mile\r\n"},
+        {"?2 km\r", "2 km converts to:\r\n  m          metre\r\n"},
+        // A control character typed literally (Ctrl-V Ctrl-A) is shown escaped, marked there.
+        {"1 \x16\x01\r", "  1 \\x01\r\n    ^^^^\r\nTokenizer error: Syntax error near '\\x01'"},
+        // Tab after "in" on an empty name: the units the value converts to, and only those.
+        {"2 h in \t", "h  s"},
+        {"\x15"
+         "1 km in \t",
+         "km  m   mi"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.keys);
+        const std::string shown = session.type(row.keys, row.shown);
+        EXPECT_NE(shown.find(row.shown), std::string::npos) << shown;
+    }
+    session.send("\x15");  // Ctrl-U: drop the line, so that Ctrl-D ends the session
+    EXPECT_EQ(WEXITSTATUS(session.finish()), 1);
+
+    // Each line of the paste is an entry of its own; no entry holds a line break.
+    std::ifstream history(state.path() / "quantrel" / "history");
+    std::vector<std::string> entries;
+    for (std::string entry; std::getline(history, entry);)
+        entries.push_back(entry);
+    const std::vector<std::string> expected = {
+        "2 h in s", "1 km in m", "1 +",   "5 km in m  # a note", "help", "?", "?mi",
+        "?length",  "?2 km",     "1 \x01"};
+    EXPECT_EQ(entries, expected);
+}
+
+TEST_F(CliProgram, SaysOnceThatTheHistoryCannotBeWritten) {
+    TemporaryDirectory state;
+    // A file where the state directory should be: no history can be made below it.
+    const std::string blocked = state.write("state", "").string();
+    TerminalSession session({"--settings", settings()}, blocked);
+    const std::string shown =
+        session.opening() + session.type("1 km\r", "1 km") + session.type("2 km\r", "2 km");
+    const std::string message = "quantrel-cli: cannot write the history file " + blocked +
+                                "/quantrel/history; this session's lines are not kept";
+    EXPECT_NE(shown.find(message), std::string::npos) << shown;
+    EXPECT_EQ(shown.find(message), shown.rfind(message));
+    EXPECT_EQ(WEXITSTATUS(session.finish()), 0);
+}
+
+TEST_F(CliProgram, TabInACompoundTargetOffersTheFactorThatFits) {
+    TemporaryDirectory state;
+    TemporaryDirectory config;  // no user settings beside the default library
+    TerminalSession session({}, state.path().string(), config.path().string());
+    const std::string shown = session.type("60 mph in km/\t", "minute");
+    EXPECT_NE(shown.find("hour"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("mps"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("kg"), std::string::npos) << shown;
+    session.send("\x15");
+}
+
+// Every byte a line can hold, in a failing line: whatever the message quotes is shown escaped,
+// so nothing but text and line ends reaches the terminal.
+TEST_F(CliProgram, QuotesEveryByteSafely) {
+    std::string input;
+    for (int byte = 0; byte < 256; ++byte) {
+        if (byte == '\n') continue;
+        input += "1 km + ";
+        input += static_cast<char>(byte);
+        input += "\n";
+    }
+    const Outcome run = runCli({"--settings", settings()}, input);
+    EXPECT_EQ(run.status, 1);
+    for (const char c : run.err) {
+        const auto byte = static_cast<unsigned char>(c);
+        EXPECT_TRUE(byte == '\n' || byte == '\t' || (byte >= 0x20 && byte < 0x7F)) << int(byte);
+    }
+    for (const char* escaped : {"'\\x1b'", "'\\x00'", "'\\x7f'", "'\\xff'", "'\\x80'", "'\\xc2'"}) {
+        EXPECT_NE(run.err.find(escaped), std::string::npos) << escaped;
+    }
+    // Well-formed UTF-8 is not escaped, and an escaped C1 control is.
+    const Outcome text = runCli({"--settings", settings()},
+                                "1 \xC2\xB5x\n1 \xC2\x9B"
+                                "2\n");
+    EXPECT_EQ(text.err,
+              "Parse error: Expected END near '\xC2\xB5x'\n"
+              "Parse error: Expected END near '\\xc2\\x9b2'\n");
+}
+
+TEST_F(CliProgram, ListsTheUnitsAPatternOrAQuantityAsksFor) {
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* out;
+        const char* err;
+    } rows[] = {
+        {{"--list-units", "KILO"}, 0, "km\tkilometre\tLength\t1000 metres\n", ""},
+        {{"--list-units", "time"},
+         0,
+         "h\thour\tTime\t3600 seconds\ns\tsecond\tTime\tBase unit of time\n",
+         ""},
+        {{"--list-units", "--quantity", "velocity"},
+         0,
+         "mps\tmetre per second\tVelocity\tBase unit of velocity\n",
+         ""},
+        {{"--quantity=Length", "--list-units", "MIL"},
+         0,
+         "mi\tmile\tLength\tInternational mile\n",
+         ""},
+        {{"--list-units", "zz"}, 1, "", ""},
+        {{"--list-units", "--quantity", "Mass"}, 1, "", "quantrel-cli: no quantity 'Mass'\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args[1]);
+        std::vector<std::string> args = row.args;
+        args.insert(args.begin(), {"--settings", settings()});
+        const Outcome run = runCli(args);
+        EXPECT_EQ(run.status, row.status);
+        EXPECT_EQ(run.out, row.out);
+        EXPECT_EQ(run.err, row.err);
+    }
+}
+
+TEST_F(CliProgram, ReadsScriptsWithAByteOrderMarkAndComments) {
+    const Outcome run = runCli({"--settings", settings(), "--line-numbers"},
+                               "\xEF\xBB\xBF"
+                               "2 km # the way there\n"
+                               "ans * 2\t# and back\n"
+                               "ans + #\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "2 km\n4 km\n");
+    EXPECT_EQ(run.err, "line 3: Parse error: Expected EXPRESSION or CONSTANT near ''\n");
+    // An argument is taken whole.
+    EXPECT_EQ(runCli({"--settings", settings(), "2 km # x"}).status, 1);
+}
+
 }  // namespace
 
 // Under the sanitizer build the leak checker runs when the program ends: a leak on any error
 // path would change the exit status (and print a report).
 TEST_F(CliProgram, EveryErrorKindEndsCleanlyWithoutLeaks) {
     const std::string lines[] = {
-        "3 #",  // "#" alone would be a comment line
+        "3#",  // "#" alone would be a comment line, " #" a comment
         "2 +",
         "(1",
         "|3",

@@ -43,7 +43,8 @@ TEST(CompleteAt, ExtendsToTheCommonPrefixAndListsCandidates) {
         {"1 + zz", 6, "zz", {}},
         {"1 + ", 4, "", {}},
         {"5 km in s", 9, "s", {"s"}},  // after "in" only units
-        {"1 s in m", 8, "m", {"m", "m2", "m3", "mi", "min", "mm", "mps"}},
+        // The units the value converts to first, then the others.
+        {"1 s in m", 8, "m", {"min", "m", "m2", "m3", "mi", "mm", "mps"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);
@@ -64,7 +65,11 @@ TEST(QuestionName, RecognisesQuestions) {
 
 TEST(DescribeText, AnswersForEveryKindOfName) {
     Calculator calculator = test::makeTestCalculator();
-    EXPECT_EQ(describeText(calculator, "m"), "Unit: metre (m)\nThe metre\n");
+    EXPECT_EQ(describeText(calculator, "m"), "Unit: metre (m)\nmetre (Length) = 1 m\nThe metre\n");
+    // A unit with an offset tells its step and its zero.
+    EXPECT_EQ(describeText(calculator, "degC").substr(0, 91),
+              "Unit: degree Celsius (degC)\n"
+              "degree Celsius (Temperature) = 1 K per degC, 0 degC = 273.15 K\n");
     EXPECT_EQ(describeText(calculator, "hyp"), "Function: hyp a b\nHypotenuse\n");
     EXPECT_EQ(describeText(calculator, "dice"), "Function: dice\nA throw of a die\n");
     EXPECT_EQ(describeText(calculator, "ans"),

@@ -82,7 +82,10 @@ TEST(ParseArguments, RefusesBadUsage) {
         {"--unbuffered=yes"},
         {"--line-numbers=1"},
         {"--list-units", "--list-functions"},
-        {"--list-units", "2 m"},
+        {"--list-units", "2 m", "3 m"},
+        {"--list-functions", "2 m"},
+        {"--quantity", "Length"},
+        {"--list-units", "--quantity"},
     };
     for (const auto& args : rows) {
         SCOPED_TRACE(args.back());
@@ -119,6 +122,9 @@ TEST(HelpText, FitsEightyColumnsAndNamesEveryOption) {
 TEST(UsageHint, IsOneLineNamingTheProblem) {
     const std::string hint = usageHint(UsageError("unknown option '--x'"));
     EXPECT_EQ(hint, "quantrel-cli: unknown option '--x' (see quantrel-cli --help)\n");
+    // An argument it quotes cannot drive the terminal.
+    EXPECT_EQ(usageHint(UsageError("unknown option '--\x1b[2J'")),
+              "quantrel-cli: unknown option '--\\x1b[2J' (see quantrel-cli --help)\n");
 }
 
 }  // namespace

@@ -41,7 +41,8 @@ TEST(RunSession, EvaluatesDescribesAndMarksErrors) {
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(runSession(calculator, editor, out, err, false), ExitCode::LineFailed);
-    EXPECT_EQ(out.str(), "2 km\nUnit: kilometre (km)\nThe kilometre\n");
+    EXPECT_EQ(out.str(),
+              "2 km\nUnit: kilometre (km)\nkilometre (Length) = 1000 m\nThe kilometre\n");
     EXPECT_EQ(err.str(),
               "      ^\n"
               "Math error: No conversion found for Length and Mass\n"
@@ -75,6 +76,19 @@ TEST(RunSession, SuggestsKnownNamesForAnUnknownOne) {
               "Parse error: Expected END near 'zzzz'\n"
               "       ^\n"
               "Parse error: Expected END near '5'\n");
+}
+
+TEST(RunSession, TakesEachLineOfAPasteAsTyped) {
+    Calculator calculator = test::makeTestCalculator();
+    ScriptedEditor editor({"1 km\r\n\n# note\nans in m # both\r2 +", "3 m\nquit\n4 m", "5 m"});
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runSession(calculator, editor, out, err, false), ExitCode::LineFailed);
+    EXPECT_EQ(out.str(), "1 km\n1000 m\n3 m\n");
+    // A line that was not the one at the prompt is shown again to mark under.
+    EXPECT_EQ(err.str(), "  2 +\n     ^\nParse error: Expected EXPRESSION or CONSTANT near ''\n");
+    EXPECT_EQ(editor.history, (std::vector<std::string>{"1 km", "# note", "ans in m # both", "2 +",
+                                                        "3 m", "quit"}));
 }
 
 TEST(RunSession, QuitEndsTheSession) {

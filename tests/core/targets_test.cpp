@@ -139,7 +139,10 @@ TEST(MixedUnits, InOutputSplitIntoWholeParts) {
             {"2 h in h + min", "2 h", ""},                 // zero parts are left out
             {"0 s in h + min", "0 min", ""},               // at least one part is shown
             {"3599.9999999 s in h + min + s", "1 h", ""},  // a remainder that rounds up carries
-            {"-100000 s in d + h + min + s", "-1 d + 3 h + 46 min + 40 s", "-100000 s"},
+            // The sign stands before all the parts: "-1 h + 30 min" would read as -30 min.
+            {"-100000 s in d + h + min + s", "-(1 d + 3 h + 46 min + 40 s)", "-100000 s"},
+            {"-1.5 h in h + min", "-(1 h + 30 min)", ""},
+            {"-30 min in h + min", "-30 min", ""},
             {"12 in in ft + in", "1 ft", ""},
         });
     expectError(calc, "3 m in ft + s", "Math", "Can't convert from Length to Time");
