@@ -47,10 +47,6 @@ bool evaluateNumbered(Calculator& calculator, std::string_view line,
 
 }  // namespace
 
-bool isBlankChar(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool isComment(std::string_view line) {
     for (const char c : line) {
         if (!isBlankChar(c)) return c == '#';
@@ -147,11 +143,7 @@ ExitCode runExpressions(Calculator& calculator, std::span<const std::string> exp
 namespace {
 
 std::string folded(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
+    return asciiLowered(text);
 }
 
 // Whether `unit` and `other` are one unit under two symbols: an alias.

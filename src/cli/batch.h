@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include "core/text.h"
 #include <iosfwd>
 #include <optional>
 #include <span>
@@ -18,9 +19,6 @@ namespace quantrel::cli {
 
 /// Whether `line` holds nothing but white space (space, tab, CR, LF, VT, FF).
 bool isBlank(std::string_view line);
-
-/// Whether `c` is white space: space, tab, line feed, vertical tab, form feed or carriage return.
-bool isBlankChar(char c);
 
 /// Evaluates one line: the result goes to `out`; on failure `out` is flushed first (so the order
 /// of lines survives when both streams share a pipe) and the error's full message, quoting the

@@ -18,6 +18,7 @@
 #include "cli/name_queries.h"
 #include "cli/safe_text.h"
 #include "core/calculator.h"
+#include "core/settings_search.h"
 
 namespace quantrel::cli {
 
@@ -149,14 +150,9 @@ ExitCode runSession(Calculator& calculator, LineEditor& editor, std::ostream& ou
 }
 
 std::optional<std::filesystem::path> historyFile(const char* xdgStateHome, const char* home) {
-    if (xdgStateHome != nullptr && *xdgStateHome != '\0') {
-        const std::filesystem::path state(xdgStateHome);
-        if (state.is_absolute()) return state / "quantrel" / "history";
-    }
-    if (home != nullptr && *home != '\0') {
-        return std::filesystem::path(home) / ".local" / "state" / "quantrel" / "history";
-    }
-    return std::nullopt;
+    const std::optional<std::filesystem::path> directory = stateDirectory(xdgStateHome, home);
+    if (!directory) return std::nullopt;
+    return *directory / "history";
 }
 
 bool prepareHistoryFile(const std::filesystem::path& file) {

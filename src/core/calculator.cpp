@@ -6,9 +6,9 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <ctime>
 
 #include "eval/node.h"
+#include "eval/random.h"
 #include "settings/settings_loader.h"
 #include "settings/settings_source.h"
 #include "settings/unit_registry.h"
@@ -19,10 +19,6 @@ namespace quantrel {
 namespace {
 
 constexpr std::array<std::string_view, 1> kVariableNames{"ans"};
-
-std::uint32_t clockSeed() {
-    return static_cast<std::uint32_t>(std::time(nullptr));
-}
 
 std::unique_ptr<UnitRegistry> loadedRegistry(const SettingsSource& source, std::uint32_t seed) {
     auto registry = std::make_unique<UnitRegistry>(seed);

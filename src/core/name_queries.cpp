@@ -53,7 +53,7 @@ std::string looseName(std::string_view name) {
     std::string loose;
     for (const char c : name) {
         if (c == ' ' || c == '\t' || c == '_' || c == '-') continue;
-        loose += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        loose += asciiLower(c);
     }
     return loose;
 }

@@ -77,4 +77,14 @@ std::vector<std::filesystem::path> settingsDirectories(const SettingsSearch& sea
     return directories;
 }
 
+std::optional<std::filesystem::path> stateDirectory(const char* stateHome, const char* home) {
+    // Relative paths are ignored, as the XDG base directories ask.
+    if (stateHome != nullptr && stateHome[0] == '/')
+        return std::filesystem::path(stateHome) / "quantrel";
+    if (home != nullptr && home[0] == '/') {
+        return std::filesystem::path(home) / ".local" / "state" / "quantrel";
+    }
+    return std::nullopt;
+}
+
 }  // namespace quantrel

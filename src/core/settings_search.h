@@ -35,4 +35,9 @@ struct SettingsSearch {
 /// to be started is not read unless it is given.
 std::vector<std::filesystem::path> settingsDirectories(const SettingsSearch& search);
 
+/// Where the programs keep what they remember between runs (their histories):
+/// $XDG_STATE_HOME/quantrel when that is an absolute path, otherwise ~/.local/state/quantrel
+/// when $HOME is absolute; none otherwise. `stateHome` and `home` may be null (unset).
+std::optional<std::filesystem::path> stateDirectory(const char* stateHome, const char* home);
+
 }  // namespace quantrel

@@ -7,24 +7,19 @@
 #include <vector>
 
 #include "core/calculator.h"
+#include "xmlParser/ascii.h"
 #include "settings/unit_registry.h"
 
 namespace quantrel {
 namespace {
 
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string lowered(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), lowerAscii);
-    return result;
+    return asciiLowered(text);
 }
 
 std::string firstLowered(std::string_view text) {
     std::string result(text);
-    if (!result.empty()) result.front() = lowerAscii(result.front());
+    if (!result.empty()) result.front() = asciiLower(result.front());
     return result;
 }
 

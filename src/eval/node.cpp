@@ -35,11 +35,6 @@ const Unit* Node::resultUnit(const UnitCatalog&, const Scope&) const {
     return unit_;
 }
 
-void Node::clearUnits() {
-    unit_ = nullptr;
-    hasTargetUnit_ = false;
-}
-
 void Node::fail(std::string text) const {
     throw MathError(std::move(text), token_, token_);
 }
@@ -252,13 +247,6 @@ const Unit* ConditionalNode::resultUnit(const UnitCatalog& units, const Scope& s
     return chosenBranch(scope).resultUnit(units, scope);
 }
 
-void ConditionalNode::clearUnits() {
-    Node::clearUnits();
-    condition_->clearUnits();
-    then_->clearUnits();
-    else_->clearUnits();
-}
-
 NodePtr ConditionalNode::fold(FoldContext& context) {
     // The branches stay as written, but the condition is folded: a random draw in it is made
     // once, so that the value and the unit of the result come from the same branch.
@@ -298,11 +286,6 @@ EvaluationCost UnaryNode::cost(std::size_t parameterCount) const {
     EvaluationCost total = operand_->cost(parameterCount);
     total.base += 1;
     return total;
-}
-
-void UnaryNode::clearUnits() {
-    Node::clearUnits();
-    operand_->clearUnits();
 }
 
 NodePtr UnaryNode::fold(FoldContext& context) {
@@ -454,12 +437,6 @@ EvaluationCost ModuloNode::cost(std::size_t parameterCount) const {
     return total;
 }
 
-void BinaryNode::clearUnits() {
-    Node::clearUnits();
-    left_->clearUnits();
-    right_->clearUnits();
-}
-
 NodePtr BinaryNode::fold(FoldContext& context) {
     foldInPlace(left_, context);
     foldInPlace(right_, context);
@@ -467,7 +444,6 @@ NodePtr BinaryNode::fold(FoldContext& context) {
     ++context.foldCount;
     auto constant = std::make_unique<NumberNode>(evaluate(kEmptyScope), emptyToken());
     constant->setUnit(resultUnit(context.units, context.scope));
-    constant->setHasTargetUnit(hasTargetUnit());
     return constant;
 }
 

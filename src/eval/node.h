@@ -78,9 +78,6 @@ public:
     /// The unit attached by a builder, by folding or by the calculator; none by default.
     const Unit* unit() const { return unit_; }
     void setUnit(const Unit* unit) { unit_ = unit; }
-    /// True on the root of a conversion to a target unit ("... in U").
-    bool hasTargetUnit() const { return hasTargetUnit_; }
-    void setHasTargetUnit(bool value) { hasTargetUnit_ = value; }
     /// The token the node was built from: its span in errors, its operator for unit rules.
     const Token& token() const { return token_; }
     /// The longest chain of nested evaluations below and including this node, counting the bodies
@@ -93,8 +90,6 @@ public:
     virtual long double evaluate(const Scope& scope) const = 0;
     /// The unit the value carries, or none. Checks that operands fit together; throws MathError.
     virtual const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const;
-    /// Forgets the units attached to this node (and to its operands, except for calls).
-    virtual void clearUnits();
     /// Folds constant subtrees; returns the replacement of this node, or nullptr to keep it.
     virtual NodePtr fold(FoldContext& context) = 0;
     /// Whether evaluating the node may draw random numbers.
@@ -116,7 +111,6 @@ private:
     int precedence_;
     int height_ = 1;
     bool isConstant_;
-    bool hasTargetUnit_ = false;
 };
 
 /// Folds the node in `slot`; the old node dies when its replacement arrives.
@@ -226,7 +220,6 @@ public:
     std::string toString() const override;
     long double evaluate(const Scope& scope) const override;
     const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
-    void clearUnits() override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override;
     EvaluationCost cost(std::size_t parameterCount) const override;
@@ -244,7 +237,6 @@ public:
     UnaryNode(NodePtr operand, int precedence, Token token);
     const Node& operand() const { return *operand_; }
     const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
-    void clearUnits() override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override { return operand_->drawsRandom(); }
     EvaluationCost cost(std::size_t parameterCount) const override;
@@ -321,10 +313,9 @@ public:
     const Node& left() const { return *left_; }
     const Node& right() const { return *right_; }
     std::string toString() const override;
-    /// With an own unit: that unit (checked against the left operand for a target unit);
-    /// otherwise the operand rules of operandUnit.
+    /// With an own unit (a unit written after a number): that unit; otherwise the operand
+    /// rules of operandUnit.
     const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
-    void clearUnits() override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override;
     EvaluationCost cost(std::size_t parameterCount) const override;
@@ -550,7 +541,6 @@ public:
     static bool fits(const Unit* value, const Unit* target);
     /// Whether `target` measures the inverse dimension of `value`'s.
     static bool fitsReciprocal(const Unit* value, const Unit* target);
-    void clearUnits() override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override { return expression_->drawsRandom(); }
     EvaluationCost cost(std::size_t parameterCount) const override;

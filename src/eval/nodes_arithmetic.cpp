@@ -105,15 +105,8 @@ void BinaryNode::failNoConversion(const std::string& left, const std::string& ri
 }
 
 const Unit* BinaryNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
-    if (unit() == nullptr) return operandUnit(units, scope);
-    if (!hasTargetUnit()) return unit();
-    const Unit* value = left_->resultUnit(units, scope);
-    if (value == nullptr || value->referenceUnit != unit()->referenceUnit) {
-        std::string text = "Can't convert";
-        if (value != nullptr) text += " from " + value->quantity;
-        fail(text + " to " + unit()->quantity);
-    }
-    return unit();
+    if (unit() != nullptr) return unit();
+    return operandUnit(units, scope);
 }
 
 const Unit* BinaryNode::operandUnit(const UnitCatalog& units, const Scope& scope) const {
@@ -222,7 +215,6 @@ TargetNode::TargetNode(NodePtr expression, UnitTarget target, Token token)
         for (const UnitTarget::Factor& factor : target_.factors)
             scale_ *= std::pow(factor.unit->scale, static_cast<long double>(factor.exponent));
     }
-    setHasTargetUnit(true);
     // As deep as the quotient and the sum a single target computes.
     setHeight(expression_->height() + 2);
 }
@@ -367,11 +359,6 @@ TargetNode::Check TargetNode::checkTarget(const UnitCatalog& units, const Unit* 
             return {value, false};
     }
     return {value, false};
-}
-
-void TargetNode::clearUnits() {
-    Node::clearUnits();
-    expression_->clearUnits();
 }
 
 NodePtr TargetNode::fold(FoldContext& context) {

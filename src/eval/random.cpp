@@ -2,6 +2,8 @@
 
 #include "eval/random.h"
 
+#include <ctime>
+
 namespace quantrel {
 
 void RandomGenerator::seed(std::uint32_t value) {
@@ -32,6 +34,10 @@ std::uint32_t RandomGenerator::nextWord() {
 
 long double RandomGenerator::nextUnit() {
     return static_cast<long double>(nextWord()) / 4294967295.0L;
+}
+
+std::uint32_t clockSeed() {
+    return static_cast<std::uint32_t>(std::time(nullptr));
 }
 
 }  // namespace quantrel

@@ -8,6 +8,9 @@
 namespace quantrel {
 
 /// The 32-bit Mersenne Twister MT19937 as published (period 2^19937 - 1).
+/// The seed taken when none is given: the clock, in seconds.
+std::uint32_t clockSeed();
+
 class RandomGenerator {
 public:
     /// Initialises the state from one 32-bit value; the next draw regenerates the whole state.

@@ -9,15 +9,12 @@
 #include <system_error>
 #include <tuple>
 
+#include "xmlParser/ascii.h"
 #include "base/error.h"
 #include "xmlParser/xml_parser.h"
 
 namespace quantrel {
 namespace {
-
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool hasXmlSuffix(std::string_view name) {
     return name.size() >= 4 && xml::equalsIgnoringCase(name.substr(name.size() - 4), ".xml");
@@ -26,7 +23,7 @@ bool hasXmlSuffix(std::string_view name) {
 /// The key files are listed by: the name with ASCII letters in lower case.
 std::string sortKey(std::string_view name) {
     std::string key(name);
-    std::transform(key.begin(), key.end(), key.begin(), lowerAscii);
+    std::transform(key.begin(), key.end(), key.begin(), asciiLower);
     return key;
 }
 

@@ -2,13 +2,11 @@
 
 #include "settings/unit_registry.h"
 
-#include <ctime>
-
 #include "eval/builtin_functions.h"
 
 namespace quantrel {
 
-UnitRegistry::UnitRegistry() : UnitRegistry(static_cast<std::uint32_t>(std::time(nullptr))) {}
+UnitRegistry::UnitRegistry() : UnitRegistry(clockSeed()) {}
 
 UnitRegistry::UnitRegistry(std::uint32_t seed) {
     random_.seed(seed);

@@ -81,10 +81,6 @@ bool isIdentifierChar(char c) {
            c == '_' || c == '"' || c == '\'' || byte >= 0x80;
 }
 
-bool isBlankChar(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 std::size_t numberEnd(std::string_view text, std::size_t start) {
     std::size_t i = start;
     bool pointSeen = false;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/token.h"
+#include "xmlParser/ascii.h"
 
 namespace quantrel {
 
@@ -24,10 +25,6 @@ std::vector<Token> tokenize(const NameLookup& names, std::string_view text,
 /// Whether `c` belongs to a name: an ASCII letter or digit, "$", "_", a quote, or any byte of a
 /// multi-byte UTF-8 character. Independent of the process locale.
 bool isIdentifierChar(char c);
-
-/// Whether `c` is white space between tokens: space, tab, line feed, vertical tab, form feed or
-/// carriage return.
-bool isBlankChar(char c);
 
 /// The end of the number literal that begins at `start` of `text`: digits with at most one
 /// decimal mark ("." or ","), then an exponent only where "e" or "E" is followed by a digit, or

@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/settings_search.h"
+
 namespace quantrel::ui {
 namespace {
 
@@ -167,15 +169,9 @@ void History::endWalk() {
 }
 
 std::optional<std::filesystem::path> historyFilePath(const char* stateHome, const char* home) {
-    std::filesystem::path base;
-    if (stateHome != nullptr && stateHome[0] == '/') {
-        base = stateHome;
-    } else if (home != nullptr && home[0] == '/') {
-        base = std::filesystem::path(home) / ".local" / "state";
-    } else {
-        return std::nullopt;
-    }
-    return base / "quantrel" / "window-history";
+    const std::optional<std::filesystem::path> directory = stateDirectory(stateHome, home);
+    if (!directory) return std::nullopt;
+    return *directory / "window-history";
 }
 
 std::string serializeHistory(const std::deque<HistoryEntry>& entries) {

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <utility>
 
+#include "xmlParser/ascii.h"
+
 namespace quantrel::xml {
 
 /// What a parse found; codes are fixed. Warnings (1 and 2) still come with a tree.
@@ -137,15 +139,7 @@ XmlElement parseXmlBytes(std::string_view bytes, XmlResult& result);
 /// CharConversion when its UTF-16 is broken.
 XmlElement parseXmlFile(const std::filesystem::path& path, XmlResult& result);
 
-/// True when `a` and `b` are equal ignoring ASCII case, as element and attribute names compare.
-inline bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-        const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-        if (x != y) return false;
-    }
-    return true;
-}
+/// Element and attribute names compare ignoring ASCII case.
+using quantrel::equalsIgnoringCase;
 
 }  // namespace quantrel::xml
