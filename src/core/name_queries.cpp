@@ -31,8 +31,9 @@ Lexeme::Kind lexemeKind(TokenKind kind) {
     }
 }
 
-UnitEntry entryOf(const Unit& unit) {
-    return {unit.symbol, unit.name, unit.quantity, unit.description, unit.scale, unit.offset};
+UnitEntry entryOf(const Unit& unit, std::string quantityText) {
+    return {unit.symbol, unit.name,  unit.quantity, unit.description, shownText(unit),
+            std::move(quantityText), unit.scale, unit.offset};
 }
 
 }  // namespace
@@ -41,7 +42,7 @@ std::vector<UnitEntry> Calculator::unitList() const {
     std::vector<UnitEntry> entries;
     entries.reserve(registry_->units().size());
     for (const auto& [symbol, unit] : registry_->units())
-        entries.push_back(entryOf(unit));
+        entries.push_back(entryOf(unit, registry_->displayName(unit.quantity)));
     return entries;
 }
 
@@ -51,9 +52,10 @@ std::vector<QuantityEntry> Calculator::quantityList() const {
     for (const auto& [name, units] : registry_->quantities()) {
         QuantityEntry& entry = entries.emplace_back();
         entry.name = name;
+        entry.displayName = registry_->displayName(name);
         entry.units.reserve(units.size());
         for (const Unit* unit : units) {
-            entry.units.push_back(entryOf(*unit));
+            entry.units.push_back(entryOf(*unit, entry.displayName));
         }
     }
     return entries;
@@ -87,13 +89,15 @@ std::vector<std::string> Calculator::completions(std::string_view prefix, bool u
 
 HintInfo Calculator::describe(std::string_view name) const {
     if (name == "ans") {
-        return {HintKind::Variable, "ans", "", "Result of the previous calculation"};
+        return {HintKind::Variable, "ans", "", "Result of the previous calculation", {}};
     }
     if (const Unit* unit = registry_->findUnit(name)) {
-        return {HintKind::Unit, unit->name + " (" + unit->symbol + ")", "", unit->description};
+        return {HintKind::Unit, unit->name + " (" + shownText(*unit) + ")", "", unit->description,
+                registry_->displayName(unit->quantity)};
     }
     if (const Function* function = registry_->findFunction(name)) {
-        return {HintKind::Function, function->name, function->parameters, function->description};
+        return {HintKind::Function, function->name, function->parameters, function->description,
+                {}};
     }
     return {};
 }
