@@ -55,7 +55,7 @@ struct UnitEntry {
     std::string description;
     std::string shown;         ///< what a value in the unit is written with: "km/h", or the symbol
     std::string quantityText;  ///< the name the quantity is shown with: "Absorbed dose"
-    long double scale = 1;  ///< reference value = scale * value - offset
+    long double scale = 1;     ///< reference value = scale * value - offset
     long double offset = 0;
 };
 

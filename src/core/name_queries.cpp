@@ -32,8 +32,9 @@ Lexeme::Kind lexemeKind(TokenKind kind) {
 }
 
 UnitEntry entryOf(const Unit& unit, std::string quantityText) {
-    return {unit.symbol, unit.name,  unit.quantity, unit.description, shownText(unit),
-            std::move(quantityText), unit.scale, unit.offset};
+    return {unit.symbol,      unit.name,       unit.quantity,
+            unit.description, shownText(unit), std::move(quantityText),
+            unit.scale,       unit.offset};
 }
 
 }  // namespace
@@ -96,8 +97,8 @@ HintInfo Calculator::describe(std::string_view name) const {
                 registry_->displayName(unit->quantity)};
     }
     if (const Function* function = registry_->findFunction(name)) {
-        return {HintKind::Function, function->name, function->parameters, function->description,
-                {}};
+        return {
+            HintKind::Function, function->name, function->parameters, function->description, {}};
     }
     return {};
 }

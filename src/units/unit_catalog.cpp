@@ -110,10 +110,12 @@ std::string wordsOfName(std::string_view name) {
     words.reserve(name.size() + 4);
     for (std::size_t i = 0; i < name.size(); ++i) {
         char c = name[i];
-        if (i > 0 && isUpper(c) && (isLower(name[i - 1]) || isDigit(name[i - 1]))) {
+        const bool afterWord = i > 0 && (isLower(name[i - 1]) || isDigit(name[i - 1]));
+        const bool beforeLower = i + 1 < name.size() && isLower(name[i + 1]);
+        // A capital that begins a run of capitals is part of an abbreviation: kept.
+        const bool abbreviation = i + 1 < name.size() && isUpper(name[i + 1]);
+        if (afterWord && isUpper(c) && (beforeLower || abbreviation)) {
             words += ' ';
-            // A capital that begins a run of capitals is part of an abbreviation: kept.
-            const bool abbreviation = i + 1 < name.size() && isUpper(name[i + 1]);
             if (!abbreviation) c = static_cast<char>(c - 'A' + 'a');
         }
         words += c;

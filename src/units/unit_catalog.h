@@ -52,8 +52,9 @@ inline const Unit* unlessRatio(const Unit* unit) {
 }
 
 /// A quantity's name as words: split before each capital that follows a lower-case letter or a
-/// digit, the capital lowered unless it begins a run of capitals ("AbsorbedDose" gives
-/// "Absorbed dose", "DataRate" "Data rate", "SIPrefix" stays as it is).
+/// digit and begins a word (a lower-case letter follows) or an abbreviation (a capital follows);
+/// the first is lowered, the second kept ("AbsorbedDose" gives "Absorbed dose", "CO2Emission"
+/// "CO2 emission", "DataURL" "Data URL"; "pH" and "SIPrefix" stay as they are).
 std::string wordsOfName(std::string_view name);
 
 /// A rule saying which quantity the product or quotient of two quantities is.
