@@ -97,9 +97,9 @@ TEST(LibraryDisplay, ShowsEverydayResultsInNaturalUnits) {
         {"0 K in degF", "-459.67 degF"},
         {"20 °C in °F", "68 °F"},
         // Area and volume, from products and powers
-        {"2 km * 3 km", "6 km2"},
-        {"(3 m) ^ 2", "9 m2"},
-        {"(2 m) ^ 3", "8 m3"},
+        {"2 km * 3 km", "6 km²"},
+        {"(3 m) ^ 2", "9 m²"},
+        {"(2 m) ^ 3", "8 m³"},
         {"10000 m2", "1 ha"},
         {"1 mi2 in acre", "640 acre"},
         {"1 m3 / 2 m2", "50 cm"},
@@ -111,13 +111,24 @@ TEST(LibraryDisplay, ShowsEverydayResultsInNaturalUnits) {
         {"1 impfloz in ml", "28.4131 ml"},
         {"1 bu in l", "35.2391 l"},
         {"1 gill in floz", "4 floz"},
-        {"1 acre in m2", "4046.86 m2"},
+        {"1 acre in m2", "4046.86 m²"},
         // Motion
-        {"60 mph in kmh", "96.5606 kmh"},
-        {"5 km / h in mps", "1.38889 mps"},
-        {"42 km / 4 h", "10.5 kmh"},
-        {"20 mps / 4 s", "5 mps2"},
-        {"c", "299792 kmps"},
+        {"60 mph in kmh", "96.5606 km/h"},
+        {"5 km / h in mps", "1.38889 m/s"},
+        {"42 km / 4 h", "10.5 km/h"},
+        {"20 mps / 4 s", "5 m/s²"},
+        {"c", "299792 km/s"},
+        {"100 km / 2 h", "50 km/h"},
+        {"9.81 m / s / s", "9.81 m/s²"},
+        // Constants, each in the unit of its dimension
+        {"NA", "6.02214e+23 mol⁻¹"},
+        {"G * 5.97e24 kg / (6371 km)^2", "9.81668 m/s²"},
+        {"k_B * 300 K", "25.852 meV"},
+        {"R_gas * 273.15 K / 101325 Pa * 1 mol", "22.414 l"},
+        {"F_const", "96485.3 C/mol"},
+        {"hbar", "1.05457e-34 J·s"},
+        {"eps0", "8.85419e-12 F/m"},
+        {"1 / R_inf in nm", "91.1267 nm"},
         // Reciprocals
         {"1 / (2 s)", "0.5 Hz"},
         {"1 / (1 ms)", "1 kHz"},
@@ -146,8 +157,8 @@ TEST(LibraryDisplay, ShowsEverydayResultsInNaturalUnits) {
         // Electricity
         {"230 V * 10 A", "2.3 kW"},
         {"100 W / 230 V", "434.783 mA"},
-        {"12 V / 1 m", "12 Vpm"},
-        {"1 kV / 1 cm", "100 kVpm"},
+        {"12 V / 1 m", "12 V/m"},
+        {"1 kV / 1 cm", "100 kV/m"},
         {"5 V / 1 mohm", "5 kA"},
         {"5 V / 1 kohm", "5 mA"},
         {"1 uF * 9 V", "9 uC"},
@@ -159,48 +170,48 @@ TEST(LibraryDisplay, ShowsEverydayResultsInNaturalUnits) {
         {"50 uT", "50 uT"},
         {"1 gauss", "0.1 mT"},  // the CGS units are read, never shown
         {"1 rem", "10 mSv"},
-        {"1 P", "0.1 Pas"},
+        {"1 P", "0.1 Pa·s"},
         {"1 St", "100 cSt"},
         {"1 fc in lx", "10.7639 lx"},
         {"1 Ci in GBq", "37 GBq"},
         {"3000 rpm", "3000 rpm"},
-        {"100 lbfft", "100 lbfft"},
+        {"100 lbfft", "100 lbf·ft"},
         {"1 Gy", "1 Gy"},
         {"2 mSv + 500 uSv", "2.5 mSv"},
         {"1 mCi in MBq", "37 MBq"},
         {"1 U in nkat", "16.6667 nkat"},
         {"1000 rpm in rps", "16.6667 rps"},
-        {"10 lbfin in Nm", "1.12985 Nm"},
-        {"1 kW / 1 m2", "1 kWpm2"},
+        {"10 lbfin in Nm", "1.12985 N·m"},
+        {"1 kW / 1 m2", "1 kW/m²"},
         {"1 cdpm2 in nit", "1 nit"},
         // Quantities sharing a dimension: products land in the one declared first.
-        {"5 N * 2 m in Nm", "10 Nm"},
+        {"5 N * 2 m in Nm", "10 N·m"},
         {"1 Gy in J/kg", "1 J/kg"},
-        {"1 J / 1 kg", "1 Jpkg"},
+        {"1 J / 1 kg", "1 J/kg"},
         // Matter and data
-        {"1 kg / 1 l", "1 gpcm3"},
+        {"1 kg / 1 l", "1 g/cm³"},
         {"18 g / (18 gpmol)", "1 mol"},
-        {"1 mol / 1 l", "1 molpl"},
+        {"1 mol / 1 l", "1 mol/l"},
         {"1024 B", "1 KiB"},
         {"8 bit", "1 B"},
-        {"5 mmol / 1 l", "5 mmolpl"},
+        {"5 mmol / 1 l", "5 mmol/l"},
         {"100 Mbps * 1 h", "45 GB"},
-        {"25 ug / 1 m3", "25 ugpm3"},
-        {"1 mg / 1 l", "1 mgpl"},
-        {"1 lb / 1 ft3", "16.0185 kgpm3"},
-        {"100 kg / 1 h", "100 kgph"},
-        {"10 l / 1 min", "10 lpm"},
-        {"5 umol / 1 l", "5 umolpl"},
-        {"4186 J / 1 kg / 1 K", "4186 JpkgK"},
-        {"80 g / 1 m2", "80 gpm2"},
+        {"25 ug / 1 m3", "25 ug/m³"},
+        {"1 mg / 1 l", "1 mg/l"},
+        {"1 lb / 1 ft3", "16.0185 kg/m³"},
+        {"100 kg / 1 h", "100 kg/h"},
+        {"10 l / 1 min", "10 l/min"},
+        {"5 umol / 1 l", "5 umol/l"},
+        {"4186 J / 1 kg / 1 K", "4186 J/(kg·K)"},
+        {"80 g / 1 m2", "80 g/m²"},
         {"1 den in tex", "0.111111 tex"},
         {"1 EiB in PiB", "1024 PiB"},
-        {"1 GB / 1 s", "8 Gbps"},
+        {"1 GB / 1 s", "8 Gbit/s"},
         // Fuel: a volume over a length is an area unless "in" asks for a fuel unit.
-        {"8 l / 100 km", "0.08 mm2"},
-        {"8 l / 100 km in lp100km", "8 lp100km"},
-        {"100 km / 6 l", "16.6667 kmpl"},
-        {"30 mpg in kmpl", "12.7543 kmpl"},
+        {"8 l / 100 km", "0.08 mm²"},
+        {"8 l / 100 km in lp100km", "8 l/100 km"},
+        {"100 km / 6 l", "16.6667 km/l"},
+        {"30 mpg in kmpl", "12.7543 km/l"},
         // Angles and plain numbers
         {"sin(30 deg)", "0.5"},
         {"sin 90°", "1"},
@@ -304,6 +315,63 @@ TEST(LibraryDisplay, TheSearchForTheDisplayUnitMissesNoCandidate) {
     }
 }
 
+/// Evaluates `text`, then types its result back: the value (in reference units) and the
+/// dimension must come back, whatever quantity of that dimension the second line lands in.
+void expectTypedBack(Calculator& calculator, const std::string& text, long double tolerance) {
+    SCOPED_TRACE(text);
+    std::string shown;
+    try {
+        shown = calculator.evaluate(text).text;
+    } catch (const Error& error) {
+        ADD_FAILURE() << error.message(text);
+        return;
+    }
+    const long double value = calculator.ansValue();
+    const Unit* unit = calculator.ansUnit();
+    try {
+        calculator.evaluate(shown);
+    } catch (const Error& error) {
+        ADD_FAILURE() << "shown as " << shown << ", typed back: " << error.message(shown);
+        return;
+    }
+    EXPECT_LE(std::fabs(calculator.ansValue() - value), tolerance * std::fabs(value))
+        << "shown as " << shown << ", typed back " << static_cast<double>(calculator.ansValue())
+        << " for " << static_cast<double>(value);
+    const Unit* back = calculator.ansUnit();
+    const Dimension* dimension = unit != nullptr ? unit->dimension : nullptr;
+    const Dimension* backDimension = back != nullptr ? back->dimension : nullptr;
+    ASSERT_EQ(dimension == nullptr, backDimension == nullptr) << "shown as " << shown;
+    if (dimension != nullptr) {
+        EXPECT_EQ(*dimension, *backDimension) << "shown as " << shown;
+    }
+}
+
+TEST(LibraryDisplay, EveryShownResultTypedBackGivesTheSameValue) {
+    Calculator calculator = libraryCalculator();
+    for (const auto& [symbol, unit] : calculator.registry().units()) {
+        SCOPED_TRACE(symbol);
+        // The inch is a keyword where a target begins: its target is the other symbol, inch.
+        const std::string target = symbol == "in" ? "inch" : symbol;
+        const EvaluationResult result = calculator.evaluate("3 " + symbol + " in " + target);
+        if (symbol != "in") {
+            EXPECT_EQ(result.unitText, shownText(unit));
+        }
+        expectTypedBack(calculator, "3 " + symbol + " in " + target, 1e-9L);
+        // The unit a value is shown in by itself, too.
+        expectTypedBack(calculator, "2.5 " + symbol, 1e-5L);
+    }
+    for (const auto& [name, function] : calculator.registry().functions()) {
+        if (function.argumentCount != 0 || function.drawsRandom) continue;
+        expectTypedBack(calculator, name, 1e-5L);
+    }
+    // At full precision a constant comes back to the last digits.
+    calculator.setNumberFormat(NumberFormat(17));
+    for (const auto& [name, function] : calculator.registry().functions()) {
+        if (function.argumentCount != 0 || function.drawsRandom) continue;
+        expectTypedBack(calculator, name, 1e-14L);
+    }
+}
+
 TEST(LibraryDisplay, RefusesWhatPhysicsDoesNotDefine) {
     const DisplayRow rows[] = {
         {"1 m + 1 kg", "No conversion found for Length and Mass"},
@@ -336,7 +404,7 @@ TEST(LibraryDisplay, DimensionsAnswerWhatNoRuleNames) {
         {"1000 lm / 4 m2", "250 lx"},
         {"1 mol / 1 s", "1 kat"},
         {"360 deg / 1 s", "60 rpm"},
-        {"1 Pa s", "1 Pas"},
+        {"1 Pa s", "1 Pa·s"},
         {"1 mm2 / 1 s", "1 cSt"},
         // V / F = kg²·m⁴/(s⁷·A³): no quantity of the library has that dimension.
         {"9 V / 1 uF", "9e+06 m⁴·kg²/s⁷·A³"},
@@ -1258,6 +1326,7 @@ const Reference kReferences[] = {
     {"thermEC", "Energy", 1.05506e8L, 0},
     {"thermie", "Energy", 4.1868e6L, 0},
     {"ppq", "Ratio", 1e-15L, 0},
+    {"kcd", "LuminousIntensity", 1e3L, 0},
     {"kcalIT", "Energy", 4186.8L, 0},
     {"commonyear", "Time", 3.1536e7L, 0},
     {"permetre", "Wavenumber", 1, 0},
@@ -1644,10 +1713,11 @@ std::string numberText(long double value) {
 
 std::string unitValue(const Unit& unit) {
     const Unit& reference = *unit.referenceUnit;
-    const std::string factor = numberText(unit.scale / reference.scale) + " " + reference.symbol;
+    const std::string factor =
+        numberText(unit.scale / reference.scale) + " " + shownText(reference);
     if (unit.offset == 0) return factor;
-    return factor + " per step; 0 " + unit.symbol + " = " + numberText(-unit.offset) + " " +
-           reference.symbol;
+    return factor + " per step; 0 " + shownText(unit) + " = " + numberText(-unit.offset) + " " +
+           shownText(reference);
 }
 
 /// A dimension as text over the base quantities' names: "Length / Time^2", "1 / Time".
@@ -1673,7 +1743,8 @@ bool isAliasOf(const Unit& alias, const Unit& unit) {
            alias.offset == unit.offset;
 }
 
-std::string renderUnitsDocument(const UnitRegistry& registry) {
+std::string renderUnitsDocument(Calculator& calculator) {
+    const UnitRegistry& registry = calculator.registry();
     std::ostringstream out;
     out << "# Units of the default library\n\n"
         << "This page is generated from the files in `settings/` by the library test; do not edit "
@@ -1685,14 +1756,19 @@ std::string renderUnitsDocument(const UnitRegistry& registry) {
            "shown in the unit of its quantity that gives the shortest number; when two units "
            "give equally short numbers, the one listed first here wins. Units marked *(not "
            "shown)* are read in input and after `in` but never chosen for a result; other names "
-           "for a unit are listed beside it.\n";
+           "for a unit are listed beside it. A result in a unit is written with the text in the "
+           "column *Shown as* (its textbook form; the symbol where it has none), which reads back "
+           "as the same value. Each quantity is headed by the name menus and hints show for it, "
+           "followed by its name in the settings.\n";
     for (const auto& [quantity, units] : registry.quantities()) {
-        out << "\n## " << quantity << "\n\n";
+        out << "\n## " << registry.displayName(quantity) << "\n\n"
+            << "Settings name: `" << quantity << "`";
         if (const Dimension* dimension = registry.dimensionOf(quantity)) {
-            out << "Dimension: " << dimensionText(registry, *dimension) << "\n\n";
+            out << ", dimension: " << dimensionText(registry, *dimension);
         }
-        out << "| Symbol | Name | Description | Value | Also |\n"
-            << "|---|---|---|---|---|\n";
+        out << "\n\n"
+            << "| Symbol | Shown as | Name | Description | Value | Also |\n"
+            << "|---|---|---|---|---|---|\n";
         for (const Unit* unit : units) {
             const bool alias = std::any_of(units.begin(), units.end(), [&](const Unit* other) {
                 return isAliasOf(*unit, *other);
@@ -1705,10 +1781,23 @@ std::string renderUnitsDocument(const UnitRegistry& registry) {
                 also += "`" + other->symbol + "`";
             }
             out << "| `" << unit->symbol << "`" << (unit->displayed ? "" : " *(not shown)*")
-                << " | " << unit->name << " | " << unit->description << " | " << unitValue(*unit)
-                << " | " << also << " |\n";
+                << " | `" << shownText(*unit) << "` | " << unit->name << " | " << unit->description
+                << " | " << unitValue(*unit) << " | " << also << " |\n";
         }
     }
+    out << "\n## Constants\n\n"
+        << "Functions without parameters: type the name (`G * 5.97e24 kg / (6371 km)^2`). The "
+           "value is shown with ten significant digits.\n\n"
+        << "| Name | Value | Description |\n"
+        << "|---|---|---|\n";
+    const NumberFormat format = calculator.numberFormat();
+    calculator.setNumberFormat(NumberFormat(10));
+    for (const auto& [name, function] : registry.functions()) {
+        if (function.argumentCount != 0 || function.drawsRandom) continue;
+        out << "| `" << name << "` | " << calculator.evaluate(name).text << " | "
+            << function.description << " |\n";
+    }
+    calculator.setNumberFormat(format);
     out << "\n## Products and quotients\n\n"
         << "A product or quotient takes the quantity declared first with its dimension (a plain "
            "number when the dimensions cancel), unless a rule names another.";
@@ -1728,8 +1817,8 @@ std::string renderUnitsDocument(const UnitRegistry& registry) {
 }
 
 TEST(LibraryDocs, UnitsDocumentMatchesTheLibrary) {
-    const Calculator calculator = libraryCalculator();
-    const std::string rendered = renderUnitsDocument(calculator.registry());
+    Calculator calculator = libraryCalculator();
+    const std::string rendered = renderUnitsDocument(calculator);
     const char* update = std::getenv("QUANTREL_UPDATE_DOCS");
     if (update != nullptr && std::string_view(update) == "1") {
         std::ofstream file(kUnitsDocument, std::ios::binary | std::ios::trunc);
