@@ -39,6 +39,11 @@ enum class TokenKind : int {
     Equals = 25,
     Question = 26,
     Comma = 27,
+    /// A superscript power written right after a unit symbol ("m²", "s⁻¹"); `index` holds the
+    /// exponent. It raises that unit alone.
+    UnitPower = 28,
+    /// A decimal point that begins no number: a lone "." is no operand.
+    Point = 29,
 };
 
 /// One token of a text: what the tokenizer found and where.
@@ -49,7 +54,8 @@ struct Token {
     std::string text;
     /// Byte offset of the first character in the text; the text's length for the end token.
     int position = 0;
-    /// For parameter and variable names: the position of the name in the caller's list.
+    /// For parameter and variable names: the position of the name in the caller's list; for a
+    /// UnitPower, the exponent.
     int index = 0;
     /// The function a FunctionName denotes.
     const Function* function = nullptr;

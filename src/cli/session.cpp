@@ -80,7 +80,11 @@ ExitCode runSession(Calculator& calculator, LineEditor& editor, std::ostream& ou
             continue;
         }
         try {
-            out << calculator.evaluateLine(*line) << '\n' << std::flush;
+            const EvaluationResult result = calculator.evaluate(*line);
+            out << result.text << '\n';
+            // How the line was read, where it reads unlike its look: a line of its own.
+            if (!result.note.empty()) out << "  (" << result.note << ")\n";
+            out.flush();
         } catch (const Error& error) {
             allSucceeded = false;
             out.flush();

@@ -76,7 +76,10 @@ EvaluationResult Calculator::compute(std::string_view text, bool allowRandom,
     const Scope scope{{}, nullptr, variables};
 
     const std::vector<Token> tokens = tokenize(*registry_, text, {}, kVariableNames);
-    NodePtr root = Parser(tokens).parseLine();
+    Parser parser(tokens);
+    parser.setPowersBindToUnits(registry_->powersBindToUnits());
+    parser.setSource(text);
+    NodePtr root = parser.parseLine();
     // Folding draws the line's random numbers, so the check comes first.
     if (!allowRandom && root->drawsRandom()) {
         after.refused = true;
@@ -86,16 +89,18 @@ EvaluationResult Calculator::compute(std::string_view text, bool allowRandom,
     checkEvaluationCost(*root);
 
     if (const auto* target = dynamic_cast<const TargetNode*>(root.get())) {
-        target->checkScale();
-        // The value is worked out once, in the reference unit of the expression's quantity:
-        // that is what ans keeps, whatever the target shows.
-        const long double value = target->expression().evaluate(scope);
-        const Unit* valueUnit = target->expression().resultUnit(*registry_, scope);
-        const Unit* shownUnit = target->checkTarget(*registry_, valueUnit);
-        after.value = value;
-        after.unit =
-            valueUnit != nullptr && !isRatio(valueUnit) ? valueUnit->referenceUnit : nullptr;
-        return shownInTarget(*target, value, shownUnit);
+        // The value is worked out once, in the reference unit of its quantity: that is what
+        // ans keeps, whatever the target shows.
+        const TargetValue converted = target->convert(*registry_, scope);
+        after.value = converted.value;
+        after.unit = converted.valueUnit != nullptr ? converted.valueUnit->referenceUnit : nullptr;
+        EvaluationResult result = shownInTarget(*target, converted);
+        result.note = parser.readingNote();
+        if (converted.reciprocal) {
+            if (!result.note.empty()) result.note += "; ";
+            result.note += "reciprocal conversion";
+        }
+        return result;
     }
 
     const long double value = root->evaluate(scope);
@@ -107,23 +112,23 @@ EvaluationResult Calculator::compute(std::string_view text, bool allowRandom,
     }
     after.value = value;
     after.unit = shownUnit != nullptr ? shownUnit->referenceUnit : nullptr;
-    return shown(shownValue, shownUnit);
+    EvaluationResult result = shown(shownValue, shownUnit);
+    result.note = parser.readingNote();
+    return result;
 }
 
-EvaluationResult Calculator::shownInTarget(const TargetNode& target, long double value,
-                                           const Unit* shownUnit) const {
+EvaluationResult Calculator::shownInTarget(const TargetNode& target,
+                                           const TargetValue& converted) const {
     const UnitTarget& spec = target.target();
-    if (spec.kind == UnitTarget::Kind::Single) {
-        return shown(target.fromReference(value), shownUnit);
-    }
+    if (spec.kind == UnitTarget::Kind::Single) return shown(converted.shown, converted.shownUnit);
     if (spec.kind == UnitTarget::Kind::Compound) {
-        EvaluationResult result = shown(target.fromReference(value), nullptr);
+        EvaluationResult result = shown(converted.shown, nullptr);
         result.unitText = spec.text;
         result.text += ' ';
         result.text += spec.text;
         return result;
     }
-    return shownInParts(value, spec);
+    return shownInParts(converted.value, spec);
 }
 
 std::string Calculator::evaluateLine(std::string_view text) {

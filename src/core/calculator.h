@@ -23,6 +23,7 @@ class UnitRegistry;
 class UnitCatalog;
 struct Unit;
 struct UnitTarget;
+struct TargetValue;
 
 /// What a name before the caret is, for the hint line.
 enum class HintKind : int { None = -1, Function = 0, Unit = 1, Variable = 2 };
@@ -45,6 +46,9 @@ struct EvaluationResult {
     std::string unitText;        ///< what follows the number: a symbol, "km/h", or empty
     std::string text;            ///< the whole result text: "2.3 km", "96.5606 km/h",
                                  ///< "5 ft + 10.8661 in"
+    /// One short line on how the line was read, for the window and the interactive terminal
+    /// (never in batch output): "reciprocal conversion", "read as 1 / (2 cup); ...", or empty.
+    std::string note;
 };
 
 /// A unit as the listings show it.
@@ -167,8 +171,7 @@ private:
     /// its texts are the larger part of a short line's work.
     EvaluationResult compute(std::string_view text, bool allowRandom, AnsAfter& after) const;
     EvaluationResult shown(long double value, const Unit* unit) const;
-    EvaluationResult shownInTarget(const TargetNode& target, long double value,
-                                   const Unit* shownUnit) const;
+    EvaluationResult shownInTarget(const TargetNode& target, const TargetValue& converted) const;
     EvaluationResult shownInParts(long double value, const UnitTarget& target) const;
 
     std::unique_ptr<UnitRegistry> registry_;

@@ -100,6 +100,14 @@ HintInfo Calculator::describe(std::string_view name) const {
         return {
             HintKind::Function, function->name, function->parameters, function->description, {}};
     }
+    // A unit with a superscript power: "m²" is the metre squared.
+    if (const std::optional<SuperscriptPower> power = superscriptSuffix(name)) {
+        if (const Unit* unit = registry_->findUnit(name.substr(0, power->stemLength))) {
+            return {HintKind::Unit,
+                    unit->name + " (" + unit->symbol + ") ^ " + std::to_string(power->exponent), "",
+                    unit->description};
+        }
+    }
     return {};
 }
 
@@ -122,6 +130,8 @@ bool Calculator::isInTarget(std::string_view before) const {
             case TokenKind::Minus:
             case TokenKind::Number:
             case TokenKind::Plus:
+            case TokenKind::UnitPower:
+            case TokenKind::OpenParen:
                 continue;
             default:
                 return false;

@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "eval/function.h"
 #include "eval/random.h"
+#include "units/quantity_algebra.h"
 #include "units/unit_catalog.h"
 
 namespace quantrel {
@@ -121,6 +122,18 @@ long double ParameterNode::evaluate(const Scope& scope) const {
     // An argument is evaluated where it was written: in the caller's scope.
     const Scope& caller = scope.caller != nullptr ? *scope.caller : kEmptyScope;
     return scope.arguments[static_cast<std::size_t>(index_)]->evaluate(caller);
+}
+
+const Node* ParameterNode::argument(const Scope& scope) const {
+    if (index_ < 0 || static_cast<std::size_t>(index_) >= scope.arguments.size()) return nullptr;
+    return scope.arguments[static_cast<std::size_t>(index_)].get();
+}
+
+const Unit* ParameterNode::argumentUnit(const UnitCatalog& units, const Scope& scope) const {
+    const Node* given = argument(scope);
+    if (given == nullptr) return nullptr;
+    const Scope& caller = scope.caller != nullptr ? *scope.caller : kEmptyScope;
+    return given->resultUnit(units, caller);
 }
 
 NodePtr ParameterNode::fold(FoldContext&) {
@@ -376,6 +389,25 @@ MathFunctionNode::MathFunctionNode(MathFunction function, NodePtr operand, Token
 
 std::string MathFunctionNode::toString() const {
     return "(" + operand_->toString() + ")";
+}
+
+const Unit* MathFunctionNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
+    // A square or cube root of an argument whose quantity declares a dimension has the root of
+    // that dimension: sqrt(16 m2) is 4 m. Otherwise the root is a plain number.
+    const auto* parameter = dynamic_cast<const ParameterNode*>(operand_.get());
+    if ((function_ != MathFunction::Sqrt && function_ != MathFunction::Cbrt) ||
+        parameter == nullptr) {
+        return UnaryNode::resultUnit(units, scope);
+    }
+    const Unit* radicand = unlessRatio(parameter->argumentUnit(units, scope));
+    if (radicand == nullptr || radicand->dimension == nullptr) return nullptr;
+    const QuantityAnswer root =
+        rootQuantity(units, radicand, function_ == MathFunction::Sqrt ? 2 : 3);
+    if (!root.ok()) {
+        const Token& span = parameter->argument(scope)->token();
+        throw MathError(root.error, span, span);
+    }
+    return root.unit;
 }
 
 long double MathFunctionNode::evaluate(const Scope& scope) const {

@@ -18,6 +18,7 @@ class UnitCatalog;
 class RandomGenerator;
 struct Unit;
 struct Function;
+struct QuantityAnswer;
 
 /// Nodes own their operands; folding replaces a node by moving a new one into its slot.
 using NodePtr = std::unique_ptr<Node>;
@@ -106,6 +107,8 @@ protected:
     void setHeight(int height) { height_ = height; }
     /// Raises a MathError that spans this node's token.
     [[noreturn]] void fail(std::string text) const;
+    /// The unit of a quantity the algebra answered; fails with its reason when it refused.
+    const Unit* answered(const QuantityAnswer& answer) const;
 
 private:
     Token token_;
@@ -172,6 +175,11 @@ public:
     long double evaluate(const Scope& scope) const override;
     NodePtr fold(FoldContext& context) override;
     EvaluationCost cost(std::size_t parameterCount) const override;
+    /// The argument given for the parameter in `scope`, or none.
+    const Node* argument(const Scope& scope) const;
+    /// The unit of that argument, worked out where it was written (the parameter itself
+    /// carries none).
+    const Unit* argumentUnit(const UnitCatalog& units, const Scope& scope) const;
 
 private:
     int index_;
@@ -299,6 +307,8 @@ public:
     MathFunction function() const { return function_; }
     std::string toString() const override;
     long double evaluate(const Scope& scope) const override;
+    /// Square and cube roots of an argument with a dimension take its root; otherwise none.
+    const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
 
 private:
     MathFunction function_;
@@ -325,10 +335,6 @@ protected:
     /// The unit of the result from the operands' units; the rules depend on the operator token.
     virtual const Unit* operandUnit(const UnitCatalog& units, const Scope& scope) const;
     [[noreturn]] void failNoConversion(const std::string& left, const std::string& right) const;
-    /// The unit of a result of `dimension` (none for a plain number); fails when the dimension
-    /// is out of range or no more derived units can be made.
-    const Unit* unitOfDimension(const UnitCatalog& units,
-                                const std::optional<Dimension>& dimension) const;
 
     NodePtr left_;
     NodePtr right_;
@@ -453,6 +459,24 @@ protected:
     const char* symbol() const override { return "nroot"; }
 };
 
+/// A unit raised alone to a whole power ("m^2", "s⁻¹"): the unit's size in its reference unit
+/// raised to the exponent, of the unit's quantity raised to it. Any whole exponent, negative
+/// ones too; a unit with an offset can't be raised.
+class UnitPowerNode : public Node {
+public:
+    UnitPowerNode(const Unit& unit, NodePtr exponent, Token token);
+    std::string toString() const override;
+    long double evaluate(const Scope& scope) const override;
+    const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
+    NodePtr fold(FoldContext& context) override;
+    bool drawsRandom() const override { return exponent_->drawsRandom(); }
+    EvaluationCost cost(std::size_t parameterCount) const override;
+
+private:
+    const Unit* unit_;
+    NodePtr exponent_;
+};
+
 /// The subtree for a unit written after an operand: x * (U.scale / R.scale) - U.offset, in R,
 /// the reference unit of U. Every added node carries the unit's token.
 NodePtr enterUnit(NodePtr operand, const Unit& unit, const Token& unitToken);
@@ -471,45 +495,75 @@ struct UnitTarget {
     /// Compound: the factors as written; Mixed: the parts, largest first (both from `first`
     /// on); empty for a single target.
     std::vector<Factor> factors;
+    /// Compound: the product of the numbers written in the target ("l/100 km": 1/100).
+    long double number = 1;
+    /// Compound: a number written after "/" is zero.
+    bool dividesByZero = false;
     /// The target as shown after the number: blanks around "*", "/" and "^" removed, one blank
-    /// between two units ("km/h", "kW h"); empty for a single unit (its symbol is shown).
+    /// between two units or a number and its unit ("km/h", "kW h", "l/100 km"); empty for a
+    /// single unit (its symbol is shown).
     std::string text;
+};
+
+/// What converting a line's value to its target gives.
+struct TargetValue {
+    /// The value, in the reference unit of `valueUnit`'s quantity: the expression's value, or
+    /// its reciprocal for a reciprocal conversion.
+    long double value = 0;
+    /// The unit of `value`; none for a plain number.
+    const Unit* valueUnit = nullptr;
+    /// The number shown in a single or compound target.
+    long double shown = 0;
+    /// A single target's unit; none for the other kinds.
+    const Unit* shownUnit = nullptr;
+    /// The target measures the reciprocal of the expression's dimension ("30 mpg in lp100km").
+    bool reciprocal = false;
 };
 
 /// The root of a line that ends with "in" and a target: the expression's value, in the
 /// reference unit of its quantity, shown in the target. A single unit U gives
 /// e / U.scale + U.offset / U.scale and carries U; a compound target gives e divided by the
-/// product of its units' scales. Folding keeps the node, so that the value before the
-/// conversion stays at hand.
+/// product of its units' scales and numbers. A target of exactly the inverse dimension shows
+/// the reciprocal. Folding keeps the node, so that the value before the conversion stays at
+/// hand.
 class TargetNode : public Node {
 public:
     TargetNode(NodePtr expression, UnitTarget target, Token token);
     const Node& expression() const { return *expression_; }
     const UnitTarget& target() const { return target_; }
-    /// The number shown for `value`, a value of the expression; unused for a mixed target.
+    /// The number shown for `value`, a value of the target's quantity; unused for a mixed
+    /// target.
     long double fromReference(long double value) const;
     /// Fails with "Division by zero" for a target whose scale is zero, as the division of a
     /// value by it would.
     void checkScale() const;
+    /// Evaluates the expression and converts it (see TargetValue). Throws MathError.
+    TargetValue convert(const UnitCatalog& units, const Scope& scope) const;
 
     std::string toString() const override;
     long double evaluate(const Scope& scope) const override;
     /// Checks that the target fits the expression's quantity (or, with dimensions, its
-    /// dimension; units with an offset only as a single target). A single target gives its
-    /// unit; the others give the expression's.
+    /// dimension or its inverse; units with an offset only as a single target). A single
+    /// target gives its unit; the others give the expression's (its reciprocal's).
     const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
-    /// The check of resultUnit for an expression whose unit is `value` (none: a plain number).
-    const Unit* checkTarget(const UnitCatalog& units, const Unit* value) const;
     void clearUnits() override;
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override { return expression_->drawsRandom(); }
     EvaluationCost cost(std::size_t parameterCount) const override;
 
 private:
+    struct Check {
+        const Unit* unit = nullptr;
+        bool reciprocal = false;
+    };
+    /// The check of resultUnit for an expression whose unit is `value` (none: a plain number).
+    Check checkTarget(const UnitCatalog& units, const Unit* value) const;
     /// The unit of the quantity a compound target measures, none for a plain number.
     const Unit* compoundUnit(const UnitCatalog& units) const;
     /// Whether values of `value`'s quantity may be shown in `target`.
     static bool fits(const Unit* value, const Unit* target);
+    /// Whether `target` measures the inverse dimension of `value`'s.
+    static bool fitsReciprocal(const Unit* value, const Unit* target);
 
     NodePtr expression_;
     UnitTarget target_;

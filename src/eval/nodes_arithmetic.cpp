@@ -8,6 +8,7 @@
 
 #include "base/error.h"
 #include "eval/node.h"
+#include "units/quantity_algebra.h"
 #include "units/unit_catalog.h"
 
 namespace quantrel {
@@ -19,14 +20,6 @@ bool isWhole(long double x) {
 
 bool isOddWhole(long double x) {
     return isWhole(x) && std::fmod(x, 2.0L) != 0;
-}
-
-/// The rule for (left op right); a "*" rule also serves the other order.
-const Conversion* findRule(const UnitCatalog& units, std::string_view left, TokenKind op,
-                           std::string_view right) {
-    const Conversion* rule = units.findConversion(left, op, right);
-    if (rule == nullptr && op == TokenKind::Star) rule = units.findConversion(right, op, left);
-    return rule;
 }
 
 }  // namespace
@@ -127,34 +120,10 @@ const Unit* BinaryNode::operandUnit(const UnitCatalog& units, const Scope& scope
     const TokenKind op = token().kind;
     if (op == TokenKind::Star || op == TokenKind::Slash) {
         // Right operand's unit first: when both sides fail, the right side's error is reported.
-        const Unit* right = unlessRatio(right_->resultUnit(units, scope));
-        const Unit* left = unlessRatio(left_->resultUnit(units, scope));
-        if (left != nullptr && right != nullptr) {
-            if (const Conversion* rule = findRule(units, left->quantity, op, right->quantity)) {
-                return rule->resultReference;
-            }
-            if (op == TokenKind::Slash && left == right) return nullptr;
-            // Without a rule, the dimensions decide when both quantities declare one.
-            const Dimension* leftDimension = left->dimension;
-            const Dimension* rightDimension = right->dimension;
-            if (leftDimension != nullptr && rightDimension != nullptr) {
-                return unitOfDimension(units, op == TokenKind::Star
-                                                  ? leftDimension->times(*rightDimension)
-                                                  : leftDimension->over(*rightDimension));
-            }
-            failNoConversion(left->quantity, right->quantity);
-        }
-        if (op == TokenKind::Slash && left == nullptr && right != nullptr) {
-            // A plain number divided by a quantity: a reciprocal rule such as "1 / Time".
-            if (const Conversion* rule = units.findConversion("1", op, right->quantity)) {
-                return rule->resultReference;
-            }
-            if (const Dimension* dimension = right->dimension) {
-                return unitOfDimension(units, Dimension().over(*dimension));
-            }
-            failNoConversion("1", right->quantity);
-        }
-        return left != nullptr ? left : right;
+        const Unit* right = right_->resultUnit(units, scope);
+        const Unit* left = left_->resultUnit(units, scope);
+        return answered(op == TokenKind::Star ? productQuantity(units, left, right)
+                                              : quotientQuantity(units, left, right));
     }
     const Unit* left = unlessRatio(left_->resultUnit(units, scope));
     const Unit* right = unlessRatio(right_->resultUnit(units, scope));
@@ -163,6 +132,11 @@ const Unit* BinaryNode::operandUnit(const UnitCatalog& units, const Scope& scope
         failNoConversion(left->quantity, right->quantity);
     }
     return left != nullptr ? left : right;
+}
+
+const Unit* Node::answered(const QuantityAnswer& answer) const {
+    if (!answer.ok()) fail(answer.error);
+    return answer.unit;
 }
 
 const Unit* ComparisonNode::operandUnit(const UnitCatalog& units, const Scope& scope) const {
@@ -177,58 +151,55 @@ const Unit* PowerNode::operandUnit(const UnitCatalog& units, const Scope& scope)
     }
     if (base == nullptr) return nullptr;
     const long double n = right_->evaluate(scope);
-    if (!isWhole(n) || n < 0) fail("Can't raise " + base->quantity + " to this power");
-    if (n == 0) return nullptr;
-
-    // powers[k] is the quantity of base^(k+1). Each step multiplies by the base quantity; once
-    // a quantity repeats, the sequence is periodic and the rest follows without lookups.
-    const Unit* quantity = base->referenceUnit;
-    std::vector<const Unit*> powers{quantity};
-    for (long double k = 1; k < n; ++k) {
-        const Unit* current = powers.back();
-        const Conversion* rule =
-            findRule(units, current->quantity, TokenKind::Star, quantity->quantity);
-        if (rule == nullptr) {
-            // No rule for the next step: with a dimension, base^n is n times its dimension.
-            if (const Dimension* dimension = quantity->dimension) {
-                return unitOfDimension(units, dimension->power(n));
-            }
-            failNoConversion(current->quantity, quantity->quantity);
-        }
-        const Unit* next = rule->resultReference;
-        // A rule whose result is a plain number: base^(k+1) has no unit and base^(k+2) is the
-        // base again, so the sequence repeats with period k + 1.
-        if (next == nullptr) {
-            const long double offset = std::fmod(n - 1, k + 1);
-            return offset == k ? nullptr : powers[static_cast<std::size_t>(offset)];
-        }
-        for (std::size_t j = 0; j < powers.size(); ++j) {
-            if (powers[j] == next) {
-                // base^(k+1) is base^(j+1): the period is k - j.
-                // n may be far beyond the precision of n - 1 - j: reduce n first.
-                const long double period = k - static_cast<long double>(j);
-                long double offset =
-                    std::fmod(std::fmod(n, period) - 1 - static_cast<long double>(j), period);
-                if (offset < 0) offset += period;
-                return powers[j + static_cast<std::size_t>(offset)];
-            }
-        }
-        powers.push_back(next);
-    }
-    return powers.back();
-}
-
-const Unit* BinaryNode::unitOfDimension(const UnitCatalog& units,
-                                        const std::optional<Dimension>& dimension) const {
-    if (!dimension) fail("Dimension too large");
-    if (dimension->isEmpty()) return nullptr;
-    const Unit* unit = units.unitOfDimension(*dimension);
-    if (unit == nullptr) fail("Too many derived units");
-    return unit;
+    if (n < 0) fail("Can't raise " + base->quantity + " to this power");
+    return answered(powerQuantity(units, base, n));
 }
 
 const Unit* RootNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
-    return right_->resultUnit(units, scope);
+    // With a dimension, the root of the radicand's dimension; without, the radicand's unit.
+    const Unit* radicand = right_->resultUnit(units, scope);
+    if (unlessRatio(radicand) == nullptr || radicand->dimension == nullptr) return radicand;
+    return answered(rootQuantity(units, radicand, left_->evaluate(scope)));
+}
+
+// --- A unit raised alone ------------------------------------------------------------------------
+
+UnitPowerNode::UnitPowerNode(const Unit& unit, NodePtr exponent, Token token)
+    : Node(std::move(token), kLeafPrecedence), unit_(&unit), exponent_(std::move(exponent)) {
+    setHeight(1 + exponent_->height());
+}
+
+std::string UnitPowerNode::toString() const {
+    return unit_->symbol + " ^ " + exponent_->toString();
+}
+
+long double UnitPowerNode::evaluate(const Scope& scope) const {
+    const long double exponent = exponent_->evaluate(scope);
+    return std::pow(unit_->scale / unit_->referenceUnit->scale, exponent);
+}
+
+const Unit* UnitPowerNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
+    if (const Unit* exponentUnit = unlessRatio(exponent_->resultUnit(units, scope))) {
+        throw MathError("Can't use " + exponentUnit->quantity + " as an exponent",
+                        exponent_->token(), exponent_->token());
+    }
+    if (unit_->offset != 0) fail("Can't use " + unit_->symbol + " in a compound unit");
+    return answered(powerQuantity(units, unit_->referenceUnit, exponent_->evaluate(scope)));
+}
+
+NodePtr UnitPowerNode::fold(FoldContext& context) {
+    foldInPlace(exponent_, context);
+    if (!exponent_->isConstant()) return nullptr;
+    ++context.foldCount;
+    auto constant = std::make_unique<NumberNode>(evaluate(Scope{}), token());
+    constant->setUnit(resultUnit(context.units, context.scope));
+    return constant;
+}
+
+EvaluationCost UnitPowerNode::cost(std::size_t parameterCount) const {
+    EvaluationCost total = exponent_->cost(parameterCount);
+    total.base += 1;
+    return total;
 }
 
 }  // namespace quantrel
@@ -247,6 +218,7 @@ TargetNode::TargetNode(NodePtr expression, UnitTarget target, Token token)
         offset_ = unit.offset / unit.scale;
         setUnit(&unit);
     } else if (target_.kind == UnitTarget::Kind::Compound) {
+        scale_ = target_.number;
         for (const UnitTarget::Factor& factor : target_.factors)
             scale_ *= std::pow(factor.unit->scale, static_cast<long double>(factor.exponent));
     }
@@ -271,7 +243,9 @@ std::string TargetNode::toString() const {
 }
 
 void TargetNode::checkScale() const {
-    if (target_.kind != UnitTarget::Kind::Mixed && scale_ == 0) fail("Division by zero");
+    if (target_.kind != UnitTarget::Kind::Mixed && (scale_ == 0 || target_.dividesByZero)) {
+        fail("Division by zero");
+    }
 }
 
 long double TargetNode::evaluate(const Scope& scope) const {
@@ -291,6 +265,33 @@ bool TargetNode::fits(const Unit* value, const Unit* target) {
     const Dimension* targetDimension = target->dimension;
     return valueDimension != nullptr && targetDimension != nullptr &&
            *valueDimension == *targetDimension;
+}
+
+bool TargetNode::fitsReciprocal(const Unit* value, const Unit* target) {
+    value = unlessRatio(value);
+    target = unlessRatio(target);
+    if (value == nullptr || target == nullptr || target->offset != 0) return false;
+    if (value->dimension == nullptr || target->dimension == nullptr) return false;
+    const std::optional<Dimension> product = value->dimension->times(*target->dimension);
+    return product && product->isEmpty();
+}
+
+TargetValue TargetNode::convert(const UnitCatalog& units, const Scope& scope) const {
+    checkScale();  // the divisor is tested first, as a division does
+    TargetValue result;
+    result.value = expression_->evaluate(scope);
+    const Unit* valueUnit = expression_->resultUnit(units, scope);
+    const Check check = checkTarget(units, valueUnit);
+    result.reciprocal = check.reciprocal;
+    if (check.reciprocal) {
+        if (result.value == 0) fail("Division by zero");
+        result.value = 1 / result.value;
+        valueUnit = check.unit;
+    }
+    result.valueUnit = unlessRatio(valueUnit);
+    if (target_.kind != UnitTarget::Kind::Mixed) result.shown = fromReference(result.value);
+    if (target_.kind == UnitTarget::Kind::Single) result.shownUnit = check.unit;
+    return result;
 }
 
 const Unit* TargetNode::compoundUnit(const UnitCatalog& units) const {
@@ -315,48 +316,33 @@ const Unit* TargetNode::compoundUnit(const UnitCatalog& units) const {
         return unit;
     }
     const Unit* current = nullptr;
-    bool first = true;
     for (const UnitTarget::Factor& factor : target_.factors) {
         const Unit* unit = factor.unit->referenceUnit;
-        const TokenKind op = factor.exponent < 0 ? TokenKind::Slash : TokenKind::Star;
         for (int i = 0; i < std::abs(factor.exponent); ++i) {
-            if (first && op == TokenKind::Star) {
-                current = unit;
-                first = false;
-                continue;
-            }
-            first = false;
-            const std::string left = current != nullptr ? current->quantity : "1";
-            if (const Conversion* rule = findRule(units, left, op, unit->quantity)) {
-                current = rule->resultReference;
-            } else if (op == TokenKind::Star && current == nullptr) {
-                current = unit;  // a plain number times a unit
-            } else if (op == TokenKind::Slash && current == unit) {
-                current = nullptr;
-            } else {
-                fail("No conversion found for " + left + " and " + unit->quantity);
-            }
+            current = answered(factor.exponent < 0 ? quotientQuantity(units, current, unit)
+                                                   : productQuantity(units, current, unit));
         }
     }
     return current;
 }
 
 const Unit* TargetNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
-    return checkTarget(units, expression_->resultUnit(units, scope));
+    return checkTarget(units, expression_->resultUnit(units, scope)).unit;
 }
 
-const Unit* TargetNode::checkTarget(const UnitCatalog& units, const Unit* value) const {
+TargetNode::Check TargetNode::checkTarget(const UnitCatalog& units, const Unit* value) const {
     value = unlessRatio(value);
     const auto cannotConvert = [&](const std::string& to) {
         std::string text = "Can't convert";
         if (value != nullptr) text += " from " + value->quantity;
-        fail(text + " to " + to);
+        return MathError(text + " to " + to, token(), token());
     };
     switch (target_.kind) {
         case UnitTarget::Kind::Single: {
             const Unit* target = target_.first;
-            if (!fits(value, target)) cannotConvert(target->quantity);
-            return target;
+            if (fits(value, target)) return {target, false};
+            if (fitsReciprocal(value, target)) return {target, true};
+            throw cannotConvert(target->quantity);
         }
         case UnitTarget::Kind::Compound: {
             for (const UnitTarget::Factor& factor : target_.factors) {
@@ -365,10 +351,9 @@ const Unit* TargetNode::checkTarget(const UnitCatalog& units, const Unit* value)
                 }
             }
             const Unit* target = compoundUnit(units);
-            if (!fits(value, target)) {
-                cannotConvert(target != nullptr ? target->quantity : target_.text);
-            }
-            return value;
+            if (fits(value, target)) return {value, false};
+            if (fitsReciprocal(value, target)) return {target, true};
+            throw cannotConvert(target != nullptr ? target->quantity : target_.text);
         }
         case UnitTarget::Kind::Mixed:
             for (const UnitTarget::Factor& factor : target_.factors) {
@@ -376,12 +361,12 @@ const Unit* TargetNode::checkTarget(const UnitCatalog& units, const Unit* value)
                     fail("Can't use " + factor.unit->symbol + " in a mixed unit");
                 }
                 if (!fits(value, factor.unit)) {
-                    cannotConvert(factor.unit->quantity);
+                    throw cannotConvert(factor.unit->quantity);
                 }
             }
-            return value;
+            return {value, false};
     }
-    return value;
+    return {value, false};
 }
 
 void TargetNode::clearUnits() {

@@ -109,6 +109,17 @@ private:
 };
 
 void FileReader::readUnits(const XmlElement& section) {
+    // The notation switch of input lines: "^" after a unit raises that unit alone.
+    if (const std::optional<std::string> bind = attributeText(section, "PowersBindToUnits")) {
+        at(section, Subject{}, [&] {
+            if (*bind != "yes" && *bind != "no") {
+                throw ConfigError("Invalid PowersBindToUnits value '" + *bind + "'");
+            }
+            if (!registry_.setPowersBindToUnits(*bind == "yes")) {
+                throw ConfigError("PowersBindToUnits declared with two values");
+            }
+        });
+    }
     forEachChildNamed(section, "Quantity", [&](const XmlElement& quantity) {
         const std::optional<std::string> quantityName = attributeText(quantity, "Name");
         at(quantity, Subject{}, [&] {

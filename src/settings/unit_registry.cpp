@@ -34,4 +34,10 @@ const Function& UnitRegistry::enterFunction(Function function) {
     return entry->second;
 }
 
+bool UnitRegistry::setPowersBindToUnits(bool bind) {
+    if (powersBindToUnits_ && *powersBindToUnits_ != bind) return false;
+    powersBindToUnits_ = bind;
+    return true;
+}
+
 }  // namespace quantrel

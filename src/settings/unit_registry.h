@@ -69,6 +69,12 @@ public:
     /// on itself.
     void finishDimensions();
 
+    /// Whether "^" right after a unit raises that unit alone in input lines ("9.81 m/s^2"), as
+    /// the settings' switch says; off unless a file turns it on. Settings texts never use it.
+    bool powersBindToUnits() const { return powersBindToUnits_.value_or(false); }
+    /// Sets that switch; false (and nothing changed) when a different value was set before.
+    bool setPowersBindToUnits(bool bind);
+
     /// Enters a function record as it is (the built-ins use this).
     const Function& enterFunction(Function function);
 
@@ -86,6 +92,7 @@ private:
     void resolvePending();
 
     std::vector<PendingDimension> pendingDimensions_;
+    std::optional<bool> powersBindToUnits_;
     std::size_t dimensionDeclarations_ = 0;
 
     // The generator comes first: the built-in rnd refers to it.

@@ -2,6 +2,7 @@
 
 #include "syntax/parser.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -11,6 +12,7 @@
 #include <locale.h>
 
 #include "eval/function.h"
+#include "units/unit_catalog.h"
 
 namespace quantrel {
 namespace {
@@ -142,32 +144,55 @@ NodePtr Parser::parseLine() {
     if (current().kind == TokenKind::End) return expression;
     if (current().kind == TokenKind::In) {
         advance();
-        const Token target = current();
-        if (target.kind != TokenKind::UnitSymbol) throw errorHere("Expected UNIT");
-        advance();
-        UnitTarget unitTarget;
-        unitTarget.first = target.unit;
-        if (allowCompoundTargets_ && current().kind != TokenKind::End) {
-            if (current().kind == TokenKind::Plus) {
-                readMixedTarget(unitTarget);
-            } else if (startsCompoundFactor()) {
-                readCompoundTarget(unitTarget, target);
-            }
-        }
+        const Token first = current();
+        UnitTarget target = readTarget();
         if (current().kind != TokenKind::End) throw errorHere("Expected END");
         return checked(
-            std::make_unique<TargetNode>(std::move(expression), std::move(unitTarget), target));
+            std::make_unique<TargetNode>(std::move(expression), std::move(target), first));
     }
     throw errorHere("Expected END");
 }
 
-bool Parser::startsCompoundFactor() const {
+bool Parser::atTargetUnit() const {
+    // After the keyword, "in" is the inch.
+    const Token& token = current();
+    return token.kind == TokenKind::UnitSymbol ||
+           (token.kind == TokenKind::In && token.unit != nullptr);
+}
+
+bool Parser::startsTargetFactor() const {
     const TokenKind kind = current().kind;
-    return kind == TokenKind::Star || kind == TokenKind::Slash || kind == TokenKind::Caret ||
-           kind == TokenKind::UnitSymbol;
+    return atTargetUnit() || kind == TokenKind::Number || kind == TokenKind::OpenParen;
+}
+
+UnitTarget Parser::readTarget() {
+    UnitTarget target;
+    const std::size_t start = cursor_;
+    const TokenKind next = start + 1 < limit_ ? tokens_[start + 1].kind : TokenKind::End;
+    if (atTargetUnit() && (!allowCompoundTargets_ || next == TokenKind::End)) {
+        target.first = current().unit;
+        advance();
+        return target;
+    }
+    if (!allowCompoundTargets_ || !startsTargetFactor()) throw errorHere("Expected UNIT");
+    if (atTargetUnit() && next == TokenKind::Plus) {
+        target.first = current().unit;
+        advance();
+        readMixedTarget(target);
+        return target;
+    }
+    target.kind = UnitTarget::Kind::Compound;
+    readTargetProduct(target, 1, 0);
+    return target;
 }
 
 int Parser::readTargetExponent(std::string& text) {
+    if (current().kind == TokenKind::UnitPower) {
+        text += current().text;
+        const int exponent = current().index;
+        advance();
+        return exponent;
+    }
     // "^", an optional minus, and a whole number.
     text += '^';
     advance();
@@ -188,31 +213,66 @@ int Parser::readTargetExponent(std::string& text) {
     return negative ? -exponent : exponent;
 }
 
-void Parser::readCompoundTarget(UnitTarget& target, const Token& first) {
-    target.kind = UnitTarget::Kind::Compound;
-    target.factors.push_back({target.first, 1});
-    target.text = first.text;
-    if (current().kind == TokenKind::Caret) {
-        target.factors.back().exponent = readTargetExponent(target.text);
-    }
-    while (current().kind != TokenKind::End) {
-        int sign = 1;
-        if (current().kind == TokenKind::Star || current().kind == TokenKind::Slash) {
-            sign = current().kind == TokenKind::Slash ? -1 : 1;
-            target.text += current().kind == TokenKind::Slash ? '/' : '*';
+void Parser::readTargetProduct(UnitTarget& target, int sign, int depth) {
+    readTargetFactor(target, sign, depth);
+    for (;;) {
+        const TokenKind kind = current().kind;
+        if (kind == TokenKind::Star || kind == TokenKind::Slash) {
+            target.text += kind == TokenKind::Slash ? '/' : '*';
             advance();
-        } else if (current().kind == TokenKind::UnitSymbol) {
+            if (!startsTargetFactor()) throw errorHere("Expected UNIT");
+            readTargetFactor(target, kind == TokenKind::Slash ? -sign : sign, depth);
+        } else if (startsTargetFactor() && (kind != TokenKind::Number || isUnitAt(cursor_ + 1))) {
             target.text += ' ';  // units written side by side multiply
+            readTargetFactor(target, sign, depth);
         } else {
             return;
         }
-        if (current().kind != TokenKind::UnitSymbol) throw errorHere("Expected UNIT");
-        target.text += current().text;
-        target.factors.push_back({current().unit, sign});
+    }
+}
+
+void Parser::readTargetFactor(UnitTarget& target, int sign, int depth) {
+    if (current().kind == TokenKind::OpenParen) {
+        if (depth >= kMaxNestingDepth) throw errorHere(kNestedTooDeeply);
+        target.text += '(';
         advance();
-        if (current().kind == TokenKind::Caret) {
-            target.factors.back().exponent = sign * readTargetExponent(target.text);
-        }
+        if (!startsTargetFactor()) throw errorHere("Expected UNIT");
+        readTargetProduct(target, sign, depth + 1);
+        if (current().kind != TokenKind::CloseParen) throw errorHere("Expected right parenthesis");
+        target.text += ')';
+        advance();
+        return;
+    }
+    if (current().kind == TokenKind::Number) {
+        // A number scales the unit after it ("l/100 km"), or stands alone before "/" ("1/cm").
+        const Token& number = current();
+        const bool unitFollows =
+            cursor_ + 1 < limit_ &&
+            (tokens_[cursor_ + 1].kind == TokenKind::UnitSymbol ||
+             (tokens_[cursor_ + 1].kind == TokenKind::In && tokens_[cursor_ + 1].unit != nullptr));
+        const bool slashFollows =
+            cursor_ + 1 < limit_ && tokens_[cursor_ + 1].kind == TokenKind::Slash;
+        if (!unitFollows && !slashFollows) throw errorHere("Expected UNIT");
+        const long double value = readNumber(number.text);
+        if (value > LDBL_MAX) throw errorHere("Floating point overflow (" + number.text + ")");
+        if (sign < 0 && value == 0) target.dividesByZero = true;
+        target.number *= sign < 0 ? (value != 0 ? 1 / value : 1) : value;
+        target.text += number.text;
+        advance();
+        if (!unitFollows) return;
+        target.text += ' ';
+    }
+    readTargetUnit(target, sign);
+}
+
+void Parser::readTargetUnit(UnitTarget& target, int sign) {
+    if (!atTargetUnit()) throw errorHere("Expected UNIT");
+    if (target.first == nullptr) target.first = current().unit;
+    target.text += current().text;
+    target.factors.push_back({current().unit, sign});
+    advance();
+    if (current().kind == TokenKind::Caret || current().kind == TokenKind::UnitPower) {
+        target.factors.back().exponent = sign * readTargetExponent(target.text);
     }
 }
 
@@ -222,11 +282,8 @@ void Parser::readMixedTarget(UnitTarget& target) {
     while (current().kind == TokenKind::Plus) {
         advance();
         // The inch may stand here: "in ft + in".
-        const Token& part = current();
-        const bool isUnit = part.kind == TokenKind::UnitSymbol ||
-                            (part.kind == TokenKind::In && part.unit != nullptr);
-        if (!isUnit) throw errorHere("Expected UNIT");
-        target.factors.push_back({part.unit, 1});
+        if (!atTargetUnit()) throw errorHere("Expected UNIT");
+        target.factors.push_back({current().unit, 1});
         advance();
     }
 }
@@ -237,6 +294,7 @@ NodePtr Parser::parseSum() {
         const Token op = current();
         advance();
         NodePtr right = parseTerm();
+        noteSum(*left, *right);
         if (op.kind == TokenKind::Plus) {
             left = std::make_unique<AddNode>(std::move(left), std::move(right), kSumPrecedence, op);
         } else {
@@ -246,6 +304,43 @@ NodePtr Parser::parseSum() {
         left = checked(std::move(left));
     }
     return left;
+}
+
+std::string Parser::sourceBetween(std::size_t first, std::size_t end) const {
+    if (first >= end || end > tokens_.size()) return {};
+    const auto begin = static_cast<std::size_t>(tokens_[first].position);
+    auto stop = static_cast<std::size_t>(tokens_[end].position);
+    stop = std::min(stop, source_.size());
+    std::string_view text = source_.substr(std::min(begin, stop), stop - std::min(begin, stop));
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return std::string(text);
+}
+
+void Parser::noteSum(const Node& left, const Node& right) {
+    // A plain number beside a value with a unit counts in the reference unit: "5 km + 2" adds
+    // two metres. Say so when the unit written is another one.
+    if (!readingNote_.empty() || source_.empty()) return;
+    const Node* number = &right;
+    const Node* measured = &left;
+    if (left.token().kind == TokenKind::Number && left.unit() == nullptr) {
+        number = &left;
+        measured = &right;
+    }
+    if (number->token().kind != TokenKind::Number || number->unit() != nullptr) return;
+    if (dynamic_cast<const NumberNode*>(number) == nullptr) return;
+    const Token& unitToken = measured->token();
+    const Unit* unit = unitToken.unit;
+    if (unitToken.kind != TokenKind::UnitSymbol && unitToken.kind != TokenKind::In) return;
+    if (unit == nullptr || measured->unit() == nullptr || isRatio(unit) || unit->offset != 0 ||
+        unit == unit->referenceUnit) {
+        return;
+    }
+    const std::string& text = number->token().text;
+    const std::string& reference = unit->referenceUnit->symbol;
+    readingNote_ = "read " + text + " as " + text + " " + reference +
+                   ", since a plain number counts in " + reference + "; write " + text + " " +
+                   unitToken.text + " for " + unitToken.text;
 }
 
 NodePtr Parser::parseTerm() {
@@ -266,7 +361,20 @@ NodePtr Parser::parseTerm() {
         if (!isTermOperator(kind)) return left;
         const Token op = current();
         advance();
+        // "1/2 cup" divides by two cups: say so, since on paper it reads as half a cup.
+        const bool numberOverUnit = kind == TokenKind::Slash &&
+                                    left->token().kind == TokenKind::Number &&
+                                    current().kind == TokenKind::Number && isUnitAt(cursor_ + 1);
+        const std::size_t rightStart = cursor_;
         NodePtr right = parsePrimary();
+        if (numberOverUnit && readingNote_.empty() && !source_.empty()) {
+            const std::string& dividend = left->token().text;
+            const std::string number = sourceBetween(rightStart, rightStart + 1);
+            const std::string unit = sourceBetween(rightStart + 1, cursor_);
+            readingNote_ = "read as " + dividend + " / (" + number + " " + unit + "); for " +
+                           dividend + "/" + number + " of a " + unit + " write (" + dividend + "/" +
+                           number + ") " + unit;
+        }
         left = checked(makeTermNode(kind, std::move(left), std::move(right), op));
     }
 }
@@ -397,11 +505,42 @@ bool Parser::atUnitPostfix() const {
 }
 
 NodePtr Parser::applyUnit(NodePtr operand) {
-    const Token& unitToken = current();
-    NodePtr node = checked(enterUnit(std::move(operand), *unitToken.unit, unitToken));
+    const Token unitToken = current();
     advance();
+    const bool raised = current().kind == TokenKind::UnitPower ||
+                        (powersBindToUnits_ && current().kind == TokenKind::Caret);
+    NodePtr node;
+    if (raised) {
+        // The power belongs to the unit alone: "5 m^2" is five square metres.
+        Token op = unitToken;
+        op.kind = TokenKind::Star;
+        op.text.clear();
+        node = checked(std::make_unique<MultiplyNode>(std::move(operand), unitPower(unitToken),
+                                                      kProductPrecedence, op));
+    } else {
+        node = checked(enterUnit(std::move(operand), *unitToken.unit, unitToken));
+    }
     unitEnd_ = cursor_;
     return node;
+}
+
+NodePtr Parser::unitPower(const Token& unitToken) {
+    NodePtr exponent;
+    if (current().kind == TokenKind::UnitPower) {
+        exponent = std::make_unique<NumberNode>(current().index, current());
+        advance();
+    } else {
+        advance();  // the caret
+        const Token sign = current();
+        if (sign.kind == TokenKind::Plus || sign.kind == TokenKind::Minus) advance();
+        DepthGuard guard(*this, depth_);
+        exponent = parseOperand();
+        if (sign.kind == TokenKind::Minus) {
+            exponent = std::make_unique<NegateNode>(std::move(exponent), kProductPrecedence, sign);
+        }
+    }
+    return checked(
+        std::make_unique<UnitPowerNode>(*unitToken.unit, std::move(exponent), unitToken));
 }
 
 NodePtr Parser::continueMixed(NodePtr node, TokenKind sign) {

@@ -6,20 +6,27 @@
 // optional; the names are token kinds.
 //
 //   Line    = Sum [ In Target ] End
-//   Target  = UnitSymbol
-//           | UnitSymbol [ Power ] { ( Star | Slash ) UnitSymbol [ Power ] | UnitSymbol [ Power ] }
-//           | UnitSymbol Plus ( UnitSymbol | In ) { Plus ( UnitSymbol | In ) }
-//   Power   = Caret [ Minus ] Number
+//   Target  = Unit
+//           | Unit Plus Unit { Plus Unit }
+//           | Factor { ( Star | Slash ) Factor | Factor }
+//   Factor  = Number Unit [ Power ] | Number (before Slash) | Unit [ Power ]
+//           | OpenParen Factor { ( Star | Slash ) Factor | Factor } CloseParen
+//   Unit    = UnitSymbol | In (the unit "in", after the keyword)
+//   Power   = Caret [ Minus ] Number | UnitPower
 //   Sum     = Term { ( Plus | Minus ) Term }
 //   Term    = Primary { ( Star | Slash | Percent | Caret
 //                       | Less | LessEqual | Greater | GreaterEqual ) Primary | UnitSymbol }
-//   Primary = Plus Primary | Minus Primary | Bar Sum Bar | UnitSymbol [ Mixed ]
+//   Primary = Plus Primary | Minus Primary | Bar Sum Bar | Unit [ Mixed ]
 //           | Operand [ Postfix ] [ Mixed ]
-//   Mixed   = { Number UnitSymbol }   (after a unit: "1 h 20 min" is one operand)
+//   Mixed   = { Number Unit }   (after a unit: "1 h 20 min" is one operand)
 //   Operand = Number | OpenParen Sum CloseParen | FunctionName Primary{argument count}
 //           | ParameterName | VariableName
-//   Postfix = Caret Primary | NRoot Primary | UnitSymbol | In (the unit "in")
+//   Postfix = Caret Primary | NRoot Primary | Unit | In (the unit "in")
 //           | Question Primary Colon Primary
+//
+// Wherever a unit is applied, a superscript power right after it (UnitPower: "m²", "s⁻¹")
+// raises that unit alone; with powers bound to units (an input line under the settings' switch)
+// so does Caret [ Plus | Minus ] Operand after it ("m^2", "s^-1").
 //
 // "+" and "-" bind loosest; the products, "^" and the comparisons share the middle level and
 // associate to the left; a postfix form binds tightest, so 2 ^ 3 ^ 2 is 2 ^ (3 ^ 2). A minus
@@ -28,6 +35,8 @@
 
 #include <cstddef>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "base/error.h"
 #include "base/token.h"
@@ -58,6 +67,14 @@ public:
     /// Whether "in" may be followed by a product or a sum of units (a line may; a function
     /// body keeps to one unit).
     void setAllowCompoundTargets(bool allow) { allowCompoundTargets_ = allow; }
+    /// Whether "^" right after a unit raises that unit alone ("9.81 m/s^2"); otherwise it raises
+    /// everything before it in the product, as any "^" does.
+    void setPowersBindToUnits(bool bind) { powersBindToUnits_ = bind; }
+    /// The text being parsed, for the reading notes (none without it).
+    void setSource(std::string_view text) { source_ = text; }
+    /// After parsing: one line on how the line was read where it reads unlike its look
+    /// ("read as 1 / (2 cup); ..."), or empty.
+    const std::string& readingNote() const { return readingNote_; }
     /// One operand with its prefix and postfix forms, leaving the cursor on the next token.
     NodePtr parsePrimary();
 
@@ -82,11 +99,18 @@ private:
     bool isUnitAt(std::size_t index) const;
     bool atUnitPostfix() const;
     NodePtr applyUnit(NodePtr operand);
+    NodePtr unitPower(const Token& unitToken);
+    std::string sourceBetween(std::size_t first, std::size_t end) const;
+    void noteSum(const Node& left, const Node& right);
     NodePtr continueMixed(NodePtr node, TokenKind sign);
     NodePtr checked(NodePtr node) const;
-    bool startsCompoundFactor() const;
+    bool atTargetUnit() const;
+    bool startsTargetFactor() const;
+    UnitTarget readTarget();
     int readTargetExponent(std::string& text);
-    void readCompoundTarget(UnitTarget& target, const Token& first);
+    void readTargetProduct(UnitTarget& target, int sign, int depth);
+    void readTargetFactor(UnitTarget& target, int sign, int depth);
+    void readTargetUnit(UnitTarget& target, int sign);
     void readMixedTarget(UnitTarget& target);
 
     std::span<const Token> tokens_;
@@ -95,6 +119,9 @@ private:
     Token end_;
     int depth_ = 0;
     bool allowCompoundTargets_ = true;
+    bool powersBindToUnits_ = false;
+    std::string_view source_;
+    std::string readingNote_;
     std::size_t unitEnd_ = kNoLimit;  // the cursor after the unit applied last
 };
 

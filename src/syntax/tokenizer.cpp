@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "base/error.h"
 #include "syntax/name_lookup.h"
@@ -85,17 +86,59 @@ bool isBlankChar(char c) {
 }
 
 std::size_t numberEnd(std::string_view text, std::size_t start) {
-    bool exponentSeen = false;
     std::size_t i = start;
+    bool pointSeen = false;
+    bool digitSeen = false;
     for (; i < text.size(); ++i) {
         const char d = text[i];
-        const bool taken = isDigit(d) ||
-                           (!exponentSeen && (d == '.' || d == ',' || d == 'e' || d == 'E')) ||
-                           (exponentSeen && (d == '+' || d == '-'));
-        if (!taken) break;
-        if (d == 'e' || d == 'E') exponentSeen = true;
+        if (isDigit(d)) {
+            digitSeen = true;
+        } else if ((d == '.' || d == ',') && !pointSeen) {
+            pointSeen = true;
+        } else {
+            break;
+        }
     }
-    return i;
+    if (!digitSeen || i >= text.size() || (text[i] != 'e' && text[i] != 'E')) return i;
+    // An exponent only where the letter is followed by a digit, or by one sign and a digit:
+    // otherwise the letter begins a name ("5eV").
+    std::size_t exponent = i + 1;
+    if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
+    if (exponent >= text.size() || !isDigit(text[exponent])) return i;
+    while (exponent < text.size() && isDigit(text[exponent]))
+        ++exponent;
+    return exponent;
+}
+
+std::optional<SuperscriptPower> superscriptSuffix(std::string_view name) {
+    // The powers people type after a unit: ², ³, and ⁻ with ¹, ² or ³.
+    static constexpr std::string_view kSquare = "\xc2\xb2";
+    static constexpr std::string_view kCube = "\xc2\xb3";
+    static constexpr std::string_view kOne = "\xc2\xb9";
+    static constexpr std::string_view kMinus = "\xe2\x81\xbb";
+    int exponent = 0;
+    std::size_t length = 0;
+    if (name.ends_with(kSquare)) {
+        exponent = 2;
+        length = kSquare.size();
+    } else if (name.ends_with(kCube)) {
+        exponent = 3;
+        length = kCube.size();
+    } else if (name.ends_with(kOne)) {
+        exponent = 1;
+        length = kOne.size();
+    } else {
+        return std::nullopt;
+    }
+    const std::string_view rest = name.substr(0, name.size() - length);
+    if (rest.ends_with(kMinus)) {
+        exponent = -exponent;
+        length += kMinus.size();
+    } else if (exponent == 1) {
+        return std::nullopt;  // a lone ¹ is no power
+    }
+    if (length >= name.size()) return std::nullopt;
+    return SuperscriptPower{name.size() - length, exponent};
 }
 
 std::size_t nameStartBefore(std::string_view text, std::size_t cursor) {
@@ -139,9 +182,13 @@ std::vector<Token> tokenize(const NameLookup& names, std::string_view text,
             tokens.push_back(makeToken(kind, i));
             i += orEqual ? 2 : 1;
         } else if (isDigit(c) || c == '.') {
-            Token token = makeToken(TokenKind::Number, i);
             const std::size_t start = i;
             i = numberEnd(text, start);
+            if (i == start + 1 && c == '.') {
+                tokens.push_back(makeToken(TokenKind::Point, start));  // no digit: no number
+                continue;
+            }
+            Token token = makeToken(TokenKind::Number, start);
             token.text.assign(text.substr(start, i - start));
             std::replace(token.text.begin(), token.text.end(), ',', '.');  // a decimal comma
             tokens.push_back(std::move(token));
@@ -152,9 +199,23 @@ std::vector<Token> tokenize(const NameLookup& names, std::string_view text,
             while (end < text.size() && isIdentifierChar(text[end]))
                 ++end;
             if (end == i) throw TokenizerError("Syntax error", static_cast<int>(i));
-            const std::string_view name = text.substr(i, end - i);
+            std::string_view name = text.substr(i, end - i);
+            // A superscript power after a unit symbol raises that unit: "m²" is m and ².
+            // A name that is known as written keeps its meaning.
+            std::optional<SuperscriptPower> power;
+            if (names.findUnit(name) == nullptr && names.findFunction(name) == nullptr) {
+                power = superscriptSuffix(name);
+                if (power && names.findUnit(name.substr(0, power->stemLength)) == nullptr) {
+                    power.reset();
+                }
+                if (power) name = name.substr(0, power->stemLength);
+            }
             Token token = makeToken(TokenKind::UnknownName, i);
-            if (name == "nroot") {
+            if (power) {
+                // The stem is a unit even where it is spelled "in".
+                token.kind = TokenKind::UnitSymbol;
+                token.unit = names.findUnit(name);
+            } else if (name == "nroot") {
                 token.kind = TokenKind::NRoot;
             } else if (name == "in") {
                 token.kind = TokenKind::In;
@@ -174,6 +235,12 @@ std::vector<Token> tokenize(const NameLookup& names, std::string_view text,
             }
             token.text = name;
             tokens.push_back(std::move(token));
+            if (power) {
+                Token raised = makeToken(TokenKind::UnitPower, i + power->stemLength);
+                raised.index = power->exponent;
+                raised.text = text.substr(i + power->stemLength, end - i - power->stemLength);
+                tokens.push_back(std::move(raised));
+            }
             i = end;
         }
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -28,9 +29,19 @@ bool isIdentifierChar(char c);
 /// carriage return.
 bool isBlankChar(char c);
 
-/// The end of the number that begins at `start` of `text`: digits and one decimal mark ("." or
-/// ","), then an exponent letter followed by digits and signs.
+/// The end of the number literal that begins at `start` of `text`: digits with at most one
+/// decimal mark ("." or ","), then an exponent only where "e" or "E" is followed by a digit, or
+/// by one sign and a digit ("2e3+1" ends before "+", "5eV" before "e").
 std::size_t numberEnd(std::string_view text, std::size_t start);
+
+/// A superscript power at the end of a name: "m²" is the stem "m" raised to 2.
+struct SuperscriptPower {
+    std::size_t stemLength = 0;  ///< bytes before the superscript
+    int exponent = 0;            ///< 2, 3, -1, -2 or -3
+};
+
+/// The power that ends `name` ("²", "³", "⁻¹", "⁻²", "⁻³"), if any, with a stem before it.
+std::optional<SuperscriptPower> superscriptSuffix(std::string_view name);
 
 /// Where the name that ends at `cursor` begins, by the tokenizer's rules, or `cursor` when no
 /// name ends there (numbers, operators and blanks end no name). Works on text that does not

@@ -379,7 +379,7 @@ void MainWindow::evaluateInput() {
     const bool blank = text.trimmed().isEmpty();
     try {
         const EvaluationResult result = calculator_.evaluate(line);
-        showResult(QString::fromStdString(result.text), false);
+        showResult(QString::fromStdString(result.text), false, result.note);
         errorLine_->setRichText({});
         if (!blank) addToHistory({line, result.text, false});
     } catch (const Error& error) {
@@ -407,11 +407,16 @@ void MainWindow::updateLiveResult() {
     const QString text = input_->text();
     previewedText_ = text;
     const std::optional<EvaluationResult> preview = calculator_.preview(text.toStdString());
-    showResult(preview ? QString::fromStdString(preview->text) : QString(), true);
+    showResult(preview ? QString::fromStdString(preview->text) : QString(), true,
+               preview ? preview->note : std::string());
 }
 
-void MainWindow::showResult(const QString& text, bool live) {
+void MainWindow::showResult(const QString& text, bool live, const std::string& note) {
     resultIsLive_ = live;
+    if (note != readingNote_) {
+        readingNote_ = note;
+        informationLine_->setRichText(informationHtml());
+    }
     QPalette colours = palette();
     if (live) {
         colours.setColor(QPalette::Text, colours.color(QPalette::Disabled, QPalette::Text));
@@ -430,8 +435,17 @@ void MainWindow::updateHints() {
 
 void MainWindow::showInformation(const HintText& hint) {
     hint_ = hint;
-    informationLine_->setRichText(QString::fromStdString(hintHtml(hint)));
+    informationLine_->setRichText(informationHtml());
     fitWindow();
+}
+
+QString MainWindow::informationHtml() const {
+    // The hint, then how the result's line was read where it reads unlike its look.
+    QString html = QString::fromStdString(hintHtml(hint_));
+    if (readingNote_.empty()) return html;
+    if (!html.isEmpty()) html += QStringLiteral("<br>");
+    return html + QStringLiteral("<i>") + QString::fromStdString(readingNote_).toHtmlEscaped() +
+           QStringLiteral("</i>");
 }
 
 void MainWindow::insertName(const QString& name) {

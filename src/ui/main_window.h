@@ -116,7 +116,8 @@ private:
     void saveGeometrySettings();
     void inputChanged();
     void recall(bool older);
-    void showResult(const QString& text, bool live);
+    void showResult(const QString& text, bool live, const std::string& note = {});
+    QString informationHtml() const;
     void showInformation(const HintText& hint);
     void applyColours();
     void recolourInput();
@@ -130,8 +131,9 @@ private:
     std::filesystem::path historyFile_;
     History history_;
     QString historyProblem_;
-    HintText hint_;          // what the information line shows
-    QString previewedText_;  // the input text the result field belongs to
+    HintText hint_;            // what the information line shows
+    std::string readingNote_;  // how the shown result's line was read, or empty
+    QString previewedText_;    // the input text the result field belongs to
     bool resultIsLive_ = false;
     int expandedHeight_ = 0;  // the height to return to when the history is shown again
 

@@ -54,6 +54,17 @@ std::optional<Dimension> Dimension::over(const Dimension& other) const {
     return result;
 }
 
+std::optional<Dimension> Dimension::root(long double n) const {
+    if (!(n != 0 && n == std::trunc(n))) return std::nullopt;
+    Dimension result;
+    for (std::size_t i = 0; i < exponents_.size(); ++i) {
+        const long double quotient = exponents_[i] / n;
+        if (quotient != std::trunc(quotient)) return std::nullopt;
+        result.exponents_[i] = static_cast<std::int8_t>(quotient);
+    }
+    return result;
+}
+
 std::optional<Dimension> Dimension::power(long double n) const {
     Dimension result;
     for (std::size_t i = 0; i < exponents_.size(); ++i) {

@@ -34,6 +34,9 @@ public:
     std::optional<Dimension> times(const Dimension& other) const;
     std::optional<Dimension> over(const Dimension& other) const;
     std::optional<Dimension> power(long double n) const;
+    /// The dimension whose n-th power this is; none when n is not a whole number other than 0
+    /// or an exponent is not a multiple of n.
+    std::optional<Dimension> root(long double n) const;
 
     friend bool operator==(const Dimension&, const Dimension&) = default;
     std::size_t hash() const;

@@ -50,6 +50,17 @@ TEST(RunSession, EvaluatesDescribesAndMarksErrors) {
     EXPECT_EQ(editor.history, (std::vector<std::string>{"2 km", "?km", "ans + 3 kg", "1 +"}));
 }
 
+TEST(RunSession, SaysHowALineWasReadUnderItsResult) {
+    Calculator calculator = test::makeTestCalculator();
+    ScriptedEditor editor({"5 km + 2", "5 m + 2"});
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runSession(calculator, editor, out, err, false), ExitCode::Success);
+    EXPECT_EQ(
+        out.str(),
+        "5002 m\n  (read 2 as 2 m, since a plain number counts in m; write 2 km for km)\n7 m\n");
+}
+
 TEST(RunSession, SuggestsKnownNamesForAnUnknownOne) {
     Calculator calculator = test::makeTestCalculator();
     ScriptedEditor editor({"2 kilometre", "3 zzzz", "4 km 5"});

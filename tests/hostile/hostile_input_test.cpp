@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 
 #include "base/error.h"
@@ -150,6 +151,25 @@ TEST(HostileInput, HugeExponentsAndOverflowGiveNumbersNotCrashes) {
     }
     expectError(calc, "(1 m) ^ (10 ^ 5000)", "Math", "Can't raise Length to this power");
     expectError(calc, "(1 m) ^ sqrt(-1)", "Math", "Can't raise Length to this power");
+}
+
+TEST(HostileInput, PowersOfUnitsAnswerOrFailCleanly) {
+    Calculator calc(std::filesystem::path(QUANTREL_SOURCE_DIR "/settings"), 5489);
+    constexpr std::size_t kCount = 100000;
+    const std::string square = "\xc2\xb2";
+    expectCleanFailure(calc, "1 m" + repeated(square, kCount), "Parser");  // no such name
+    expectCleanFailure(calc, "1 m\xe2\x81\xbb" + repeated("\xe2\x81\xbb", kCount), "Parser");
+    expectCleanFailure(calc, "1" + repeated(" m" + square, kCount), "Parser");  // too deep
+    expectCleanFailure(calc, "1" + repeated(" m" + square, 70), "Math");        // too large
+    expectCleanFailure(calc, "1 m^99999999999999999999", "Math");
+    expectCleanFailure(calc, "1 m^-1e300", "Math");
+    expectCleanFailure(calc, "1 m^(10 ^ 5000)", "Math");
+    expectCleanFailure(calc, "1 m^" + repeated("(", kCount) + "2" + repeated(")", kCount),
+                       "Parser");
+    expectCleanFailure(calc, "1 m in " + repeated("(", kCount) + "m" + repeated(")", kCount),
+                       "Parser");
+    expectCleanFailure(calc, "1 m in m^" + repeated("9", 5000), "Parser");
+    expectResult(calc, "1 m^120 / m^119", "1 m");
 }
 
 TEST(HostileInput, InfinitiesAndNanChooseADisplayUnitWithoutFailing) {

@@ -149,9 +149,8 @@ TEST(Parser, WrapsUnitsAndTargetUnitsIntoArithmetic) {
 
 TEST(Parser, ReadsLiteralsWithDoublePrecision) {
     const std::vector<TreeRow> rows = {
-        {"1e308", "1e+308", 1e308}, {"1e-999", "0", 0},      {"1,5 * 2", "1.5 * 2", 3},
-        {"1.2.3", "1.2", 1.2},      {"5e", "5", 5},          {".", "0", 0},
-        {".5", "0.5", 0.5},         {"2e3+1", "2000", 2000}, {"2E-3", "0.002", 0.002},
+        {"1e308", "1e+308", 1e308}, {"1e-999", "0", 0},          {"1,5 * 2", "1.5 * 2", 3},
+        {".5", "0.5", 0.5},         {"2e3+1", "2000 + 1", 2001}, {"2E-3", "0.002", 0.002},
     };
     const auto registry = test::makeTestRegistry();
     expectTrees(*registry, rows);
@@ -261,8 +260,12 @@ TEST(Parser, ReportsEachErrorAtTheTokenUnderTheCursor) {
         {"1 ? 2 3", "Expected COLON", TokenKind::Number, 6, 7},
         {"5 m in", "Expected UNIT", TokenKind::End, 6, 6},
         {"5 m in 3", "Expected UNIT", TokenKind::Number, 7, 8},
-        // The unit "in" cannot be a target.
-        {"5 cm in in", "Expected UNIT", TokenKind::In, 8, 10},
+        // No part of a number is ever dropped.
+        {"1.2.3", "Expected END", TokenKind::Number, 3, 5},
+        {"5e", "Expected END", TokenKind::UnknownName, 1, 2},
+        {".", "Expected EXPRESSION or CONSTANT", TokenKind::Point, 0, 1},
+        {"5 + .", "Expected EXPRESSION or CONSTANT", TokenKind::Point, 4, 5},
+        {"1e5e5", "Expected END", TokenKind::UnknownName, 3, 5},
         {"1 2", "Expected END", TokenKind::Number, 2, 3},
         {"5 km 3", "Expected END", TokenKind::Number, 5, 6},
         {"|3| km", "Expected END", TokenKind::UnitSymbol, 4, 6},

@@ -150,6 +150,7 @@ private slots:
     void unitMenuHasOneSubmenuPerQuantity();
     void insertMenuInsertsAtTheCaretOrOverTheSelection();
     void hintsListAndDescribeNames();
+    void readingNotesFollowTheResult();
     void linkClickReplacesTheWholeWord();
     void compactWindowFollowsTheVisibleLines();
     void historyListsCalculationsAndRecallsThem();
@@ -355,6 +356,19 @@ void MainWindowTest::insertMenuInsertsAtTheCaretOrOverTheSelection() {
     // The hint follows the insertion: the caret is past the function's name.
     QVERIFY(w.informationLine->isVisible());
     QVERIFY(w.informationLine->plainText().startsWith(QStringLiteral("Function: sqrt")));
+}
+
+void MainWindowTest::readingNotesFollowTheResult() {
+    Window w;
+    const QString note = QStringLiteral("read 2 as 2 m");
+    w.type(QStringLiteral("5 km + 2"));  // the live result says it already
+    QVERIFY(w.informationLine->plainText().contains(note));
+    w.enter();
+    QCOMPARE(w.result->text(), QStringLiteral("5002 m"));
+    QVERIFY(w.informationLine->plainText().contains(note));
+    w.clearInput();
+    w.type(QStringLiteral("5 m + 2"));
+    QVERIFY(!w.informationLine->plainText().contains(QStringLiteral("read ")));
 }
 
 void MainWindowTest::hintsListAndDescribeNames() {

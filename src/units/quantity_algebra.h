@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+// The one place that answers which quantity a product, a quotient, a power or a root of
+// quantities is. The conversion rules decide first (a "*" rule in either order), then the
+// dimensions when both sides declare one. Quantities are given by their units (any unit of
+// the quantity; none for a plain number) and answered by the reference unit of the result's
+// quantity (none for a plain number).
+
+#include <string>
+
+namespace quantrel {
+
+class UnitCatalog;
+struct Unit;
+
+/// A quantity worked out, or why there is none.
+struct QuantityAnswer {
+    const Unit* unit = nullptr;  ///< the result's unit; none for a plain number
+    std::string error;           ///< the reason for refusing; empty on success
+
+    bool ok() const { return error.empty(); }
+};
+
+/// The quantity of left * right (either may be a plain number).
+QuantityAnswer productQuantity(const UnitCatalog& units, const Unit* left, const Unit* right);
+/// The quantity of left / right: a plain number over a quantity asks for a "1 / Q" rule.
+QuantityAnswer quotientQuantity(const UnitCatalog& units, const Unit* left, const Unit* right);
+/// The quantity of base ^ n for a whole n: 0 gives a plain number, n > 0 the "*" rules n - 1
+/// times (then the dimension), n < 0 the reciprocal of base ^ -n. A base that is a plain number
+/// stays one. Refuses exponents that are not whole.
+QuantityAnswer powerQuantity(const UnitCatalog& units, const Unit* base, long double n);
+/// The quantity of the degree-th root of base, from its dimension: every exponent must divide
+/// by the degree. A plain number stays one; a base without dimension is refused (the caller
+/// decides what such a root means).
+QuantityAnswer rootQuantity(const UnitCatalog& units, const Unit* base, long double degree);
+
+}  // namespace quantrel
