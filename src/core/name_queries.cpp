@@ -104,8 +104,8 @@ HintInfo Calculator::describe(std::string_view name) const {
     if (const std::optional<SuperscriptPower> power = superscriptSuffix(name)) {
         if (const Unit* unit = registry_->findUnit(name.substr(0, power->stemLength))) {
             return {HintKind::Unit,
-                    unit->name + " (" + unit->symbol + ") ^ " + std::to_string(power->exponent), "",
-                    unit->description};
+                    unit->name + " (" + shownText(*unit) + ") ^ " + std::to_string(power->exponent),
+                    "", unit->description, registry_->displayName(unit->quantity)};
         }
     }
     return {};
