@@ -240,24 +240,38 @@ namespace {
 /// The natural choice (UnitCatalog::DisplayChoice::Natural) among `candidates`.
 const Unit& chooseNaturalUnit(const QuantityUnits& candidates, long double value, const Unit& unit,
                               const NumberFormat& format) {
+    const auto inRange = [](long double shown) {
+        return std::fabs(shown) >= 1 && std::fabs(shown) < 10000;
+    };
+    // Which texts take part: plain ones when any unit gives one, and exact ones of 10000 or
+    // more only when no unit gives a number in [1, 10000).
+    bool anyPlain = false;
+    bool anyInRange = false;
+    for (const Unit* candidate : candidates) {
+        if (!candidate->displayed) continue;
+        const long double shown = toDisplay(value, *candidate);
+        anyPlain = anyPlain || NumberFormat::isPlain(shown);
+        anyInRange = anyInRange || (NumberFormat::isPlain(shown) && inRange(shown));
+    }
     const Unit* exact = nullptr;  // the shortest text that is the value itself
     std::size_t exactLength = 0;
-    const Unit* inRange = nullptr;  // the first unit whose number is in [1, 10000)
-    const Unit* shortest = nullptr;
+    const Unit* firstInRange = nullptr;  // the first number in [1, 10000)
+    const Unit* shortest = nullptr;      // the shortest rounded text
     std::size_t shortestLength = 0;
     for (const Unit* candidate : candidates) {
         if (!candidate->displayed) continue;
         const long double shown = toDisplay(value, *candidate);
-        const long double magnitude = std::fabs(shown);
-        const bool mayBeInRange = magnitude >= 1 && magnitude < 10000;
+        if (anyPlain && !NumberFormat::isPlain(shown)) continue;
+        const bool mayBeInRange = inRange(shown);
         // A number no shorter than the exact text found already can change nothing, unless it
         // might still be the first rounded one in range.
-        if (exact != nullptr && (inRange != nullptr || !mayBeInRange) &&
+        if (exact != nullptr && (firstInRange != nullptr || !mayBeInRange) &&
             NumberFormat::minimumLength(shown) >= exactLength) {
             continue;
         }
         const NumberFormat::Measure measure = format.measure(shown);
-        if (measure.exact) {
+        if (firstInRange == nullptr && mayBeInRange) firstInRange = candidate;
+        if (measure.exact && (std::fabs(shown) < 10000 || !anyInRange)) {
             if (exact == nullptr || measure.length < exactLength) {
                 exact = candidate;
                 exactLength = measure.length;
@@ -265,7 +279,7 @@ const Unit& chooseNaturalUnit(const QuantityUnits& candidates, long double value
             }
             continue;
         }
-        if (inRange == nullptr && mayBeInRange) inRange = candidate;
+        if (measure.exact) continue;  // a large exact number, where a unit gives one in range
         if (shortest == nullptr || measure.length < shortestLength) {
             shortest = candidate;
             shortestLength = measure.length;
@@ -273,7 +287,7 @@ const Unit& chooseNaturalUnit(const QuantityUnits& candidates, long double value
     }
     // An exact text wins unless a rounded one is shorter (4.8605e+07 in is not 1234.57 km).
     if (exact != nullptr && (shortest == nullptr || exactLength <= shortestLength)) return *exact;
-    if (inRange != nullptr) return *inRange;
+    if (firstInRange != nullptr) return *firstInRange;
     return shortest != nullptr ? *shortest : unit;
 }
 

@@ -221,6 +221,14 @@ NumberFormat::Measure NumberFormat::measure(long double x) const {
             std::fabs(shown - magnitude) <= 1e-9L * magnitude};
 }
 
+bool NumberFormat::isPlain(long double x) {
+    // Six significant digits: from 9.999995e-05 the text rounds to 0.0001, and from 999999.5 it
+    // rounds to 1e+06.
+    const long double magnitude = std::fabs(x);
+    return !std::isfinite(x) || magnitude == 0 ||
+           (magnitude >= 9.999995e-05L && magnitude < 999999.5L);
+}
+
 std::size_t NumberFormat::minimumLength(long double x) {
     const double value = static_cast<double>(x);
     const double magnitude = std::fabs(value);

@@ -37,6 +37,9 @@ public:
     /// A length format(x) never falls short of, told from the magnitude alone, without working
     /// out digits: it lets a search for the shortest text pass over hopeless numbers cheaply.
     static std::size_t minimumLength(long double x);
+    /// Whether the default format writes `x` without an exponent (0.0001 to 999999, zero, and
+    /// the texts of infinities and NaN), told from the magnitude alone.
+    static bool isPlain(long double x);
 
     friend bool operator==(const NumberFormat&, const NumberFormat&) = default;
 

@@ -88,6 +88,11 @@ TEST(LibraryDisplay, ShowsEverydayResultsInNaturalUnits) {
         {"1 mo in d", "30.4369 d"},
         {"1 century in yr", "100 yr"},
         {"1e6 s in d + h + min + s", "11 d + 13 h + 46 min + 40 s"},
+        // No exponent where a unit gives a plain number, and no large exact number where a
+        // unit gives one in [1, 10000): these showed as 1e+08 ms, 1e+06 s and 123456 m.
+        {"100000 s", "27.7778 h"},
+        {"1e6 s", "277.778 h"},
+        {"123456 m", "123.456 km"},
         // Temperature: offsets, and degC before degF when both are equally short
         {"100 degC in degF", "212 degF"},
         {"-40 degC in degF", "-40 degF"},
@@ -240,41 +245,63 @@ TEST(LibraryDisplay, ShowsEverydayResultsInNaturalUnits) {
 const Unit& documentedChoice(const UnitRegistry& registry, long double value, const Unit& unit) {
     const NumberFormat format;
     const QuantityUnits& candidates = *registry.findQuantity(unit.quantity);
+    const auto displayed = [&](auto visit) {
+        for (const Unit* candidate : candidates) {
+            if (candidate->displayed) visit(*candidate, toDisplay(value, *candidate));
+        }
+    };
     const Unit* shortest = nullptr;
-    const Unit* exact = nullptr;
-    const Unit* inRange = nullptr;
-    const Unit* roundedShortest = nullptr;
-    std::size_t shortestLength = 0, exactLength = 0, roundedLength = 0;
-    for (const Unit* candidate : candidates) {
-        if (!candidate->displayed) continue;
-        const long double shown = toDisplay(value, *candidate);
-        const NumberFormat::Measure measure = format.measure(shown);
-        if (shortest == nullptr || measure.length < shortestLength) {
-            shortest = candidate;
-            shortestLength = measure.length;
+    std::size_t shortestLength = 0;
+    displayed([&](const Unit& candidate, long double shown) {
+        const std::size_t length = format.length(shown);
+        if (shortest == nullptr || length < shortestLength) {
+            shortest = &candidate;
+            shortestLength = length;
         }
-        if (measure.exact) {
-            if (exact == nullptr || measure.length < exactLength) {
-                exact = candidate;
-                exactLength = measure.length;
-            }
-        } else {
-            if (inRange == nullptr && std::fabs(shown) >= 1 && std::fabs(shown) < 10000) {
-                inRange = candidate;
-            }
-            if (roundedShortest == nullptr || measure.length < roundedLength) {
-                roundedShortest = candidate;
-                roundedLength = measure.length;
-            }
-        }
-    }
+    });
     if (registry.displayChoice(unit.quantity) == UnitCatalog::DisplayChoice::Shortest) {
         return *shortest;
     }
+    // Natural: plain texts only, where a unit gives one.
+    const auto isPlain = [&](long double shown) {
+        return format.format(shown).find('e') == std::string::npos;
+    };
+    const auto inRange = [](long double shown) {
+        return std::fabs(shown) >= 1 && std::fabs(shown) < 10000;
+    };
+    bool anyPlain = false;
+    bool anyInRange = false;
+    displayed([&](const Unit&, long double shown) {
+        anyPlain = anyPlain || isPlain(shown);
+        anyInRange = anyInRange || (isPlain(shown) && inRange(shown));
+    });
+    const Unit* exact = nullptr;
+    const Unit* inRangeUnit = nullptr;
+    const Unit* roundedShortest = nullptr;
+    std::size_t exactLength = 0, roundedLength = 0;
+    displayed([&](const Unit& candidate, long double shown) {
+        if (anyPlain && !isPlain(shown)) return;
+        const NumberFormat::Measure measure = format.measure(shown);
+        if (inRangeUnit == nullptr && inRange(shown)) inRangeUnit = &candidate;
+        if (measure.exact) {
+            // A large exact number loses to a unit that gives one in [1, 10000).
+            if (anyInRange && !(std::fabs(shown) < 10000)) return;
+            if (exact == nullptr || measure.length < exactLength) {
+                exact = &candidate;
+                exactLength = measure.length;
+            }
+            return;
+        }
+        if (roundedShortest == nullptr || measure.length < roundedLength) {
+            roundedShortest = &candidate;
+            roundedLength = measure.length;
+        }
+    });
     if (exact != nullptr && (roundedShortest == nullptr || exactLength <= roundedLength)) {
         return *exact;
     }
-    return inRange != nullptr ? *inRange : *shortest;
+    if (inRangeUnit != nullptr) return *inRangeUnit;
+    return roundedShortest != nullptr ? *roundedShortest : *shortest;
 }
 
 TEST(LibraryDisplay, TheSearchForTheDisplayUnitMissesNoCandidate) {
