@@ -138,9 +138,9 @@ EvaluationResult Calculator::shown(long double value, const Unit* unit) const {
     result.number = format_.format(value);
     result.text = result.number;
     if (unit != nullptr) {
-        result.unitText = unit->symbol;
+        result.unitText = shownText(*unit);
         result.text += ' ';
-        result.text += unit->symbol;
+        result.text += result.unitText;
     }
     return result;
 }
@@ -191,10 +191,10 @@ EvaluationResult Calculator::shownInParts(long double value, const UnitTarget& t
         if (!result.text.empty()) result.text += " + ";
         result.text += number;
         result.text += ' ';
-        result.text += unit.symbol;
+        result.text += shownText(unit);
         result.value = amount;
         result.number = number;
-        result.unitText = unit.symbol;
+        result.unitText = shownText(unit);
     };
     for (std::size_t i = 0; i < last; ++i) {
         if (wholes[i] == 0) continue;

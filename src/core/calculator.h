@@ -34,6 +34,7 @@ struct HintInfo {
     std::string title;        ///< the name as shown, for a unit "metre (m)"
     std::string detail;       ///< a function's parameter text; empty otherwise
     std::string description;  ///< one line of explanation
+    std::string quantity;     ///< for a unit, the name its quantity is shown with: "Velocity"
 };
 
 /// One evaluated line as values.
@@ -52,11 +53,13 @@ struct EvaluationResult {
 
 /// A unit as the listings show it.
 struct UnitEntry {
-    std::string symbol;
+    std::string symbol;  ///< what is typed; the key
     std::string name;
-    std::string quantity;
+    std::string quantity;  ///< the quantity's name, the key of its entry
     std::string description;
-    long double scale = 1;  ///< reference value = scale * value - offset
+    std::string shown;         ///< what a value in the unit is written with: "km/h", or the symbol
+    std::string quantityText;  ///< the name the quantity is shown with: "Absorbed dose"
+    long double scale = 1;     ///< reference value = scale * value - offset
     long double offset = 0;
     std::string reference;  ///< the symbol of the quantity's reference unit
     bool displayed = true;  ///< whether a result may be shown in it unasked (not Display="no")
@@ -64,7 +67,8 @@ struct UnitEntry {
 
 /// A quantity with its units in definition order (the reference unit first).
 struct QuantityEntry {
-    std::string name;
+    std::string name;         ///< the key, as the settings name it: "AbsorbedDose"
+    std::string displayName;  ///< as menus and listings show it: "Absorbed dose"
     std::vector<UnitEntry> units;
 };
 

@@ -37,11 +37,13 @@ Lexeme::Kind lexemeKind(TokenKind kind) {
     }
 }
 
-UnitEntry entryOf(const Unit& unit) {
+UnitEntry entryOf(const Unit& unit, std::string quantityText) {
     return {unit.symbol,
             unit.name,
             unit.quantity,
             unit.description,
+            shownText(unit),
+            std::move(quantityText),
             unit.scale,
             unit.offset,
             unit.referenceUnit != nullptr ? unit.referenceUnit->symbol : unit.symbol,
@@ -105,15 +107,15 @@ std::optional<Dimension> missingFactor(std::span<const Token> tokens, const Dime
 std::optional<UnitEntry> Calculator::unitEntry(std::string_view symbol) const {
     const Unit* unit = registry_->findUnit(symbol);
     if (unit == nullptr) return std::nullopt;
-    return entryOf(*unit);
+    return entryOf(*unit, registry_->displayName(unit->quantity));
 }
 
 std::optional<QuantityEntry> Calculator::findQuantity(std::string_view name) const {
-    const auto entryFor = [](const std::string& quantity, const QuantityUnits& units) {
-        QuantityEntry entry{quantity, {}};
+    const auto entryFor = [this](const std::string& quantity, const QuantityUnits& units) {
+        QuantityEntry entry{quantity, registry_->displayName(quantity), {}};
         entry.units.reserve(units.size());
         for (const Unit* unit : units)
-            entry.units.push_back(entryOf(*unit));
+            entry.units.push_back(entryOf(*unit, entry.displayName));
         return entry;
     };
     if (const QuantityUnits* units = registry_->findQuantity(name)) {
@@ -122,7 +124,10 @@ std::optional<QuantityEntry> Calculator::findQuantity(std::string_view name) con
     const std::string loose = looseName(name);
     if (loose.empty()) return std::nullopt;
     for (const auto& [quantity, units] : registry_->quantities()) {
-        if (looseName(quantity) == loose) return entryFor(quantity, units);
+        // By its name or by the name it is shown with ("absorbed dose").
+        if (looseName(quantity) == loose || looseName(registry_->displayName(quantity)) == loose) {
+            return entryFor(quantity, units);
+        }
     }
     return std::nullopt;
 }
@@ -147,7 +152,7 @@ std::optional<std::vector<UnitEntry>> Calculator::conformableUnits(
     std::vector<UnitEntry> entries;
     entries.reserve(fitting.size());
     for (const Unit* unit : fitting)
-        entries.push_back(entryOf(*unit));
+        entries.push_back(entryOf(*unit, registry_->displayName(unit->quantity)));
     return entries;
 }
 
@@ -205,7 +210,7 @@ std::vector<UnitEntry> Calculator::unitList() const {
     std::vector<UnitEntry> entries;
     entries.reserve(registry_->units().size());
     for (const auto& [symbol, unit] : registry_->units())
-        entries.push_back(entryOf(unit));
+        entries.push_back(entryOf(unit, registry_->displayName(unit.quantity)));
     return entries;
 }
 
@@ -215,9 +220,10 @@ std::vector<QuantityEntry> Calculator::quantityList() const {
     for (const auto& [name, units] : registry_->quantities()) {
         QuantityEntry& entry = entries.emplace_back();
         entry.name = name;
+        entry.displayName = registry_->displayName(name);
         entry.units.reserve(units.size());
         for (const Unit* unit : units) {
-            entry.units.push_back(entryOf(*unit));
+            entry.units.push_back(entryOf(*unit, entry.displayName));
         }
     }
     return entries;
@@ -251,20 +257,22 @@ std::vector<std::string> Calculator::completions(std::string_view prefix, bool u
 
 HintInfo Calculator::describe(std::string_view name) const {
     if (name == "ans") {
-        return {HintKind::Variable, "ans", "", "Result of the previous calculation"};
+        return {HintKind::Variable, "ans", "", "Result of the previous calculation", {}};
     }
     if (const Unit* unit = registry_->findUnit(name)) {
-        return {HintKind::Unit, unit->name + " (" + unit->symbol + ")", "", unit->description};
+        return {HintKind::Unit, unit->name + " (" + shownText(*unit) + ")", "", unit->description,
+                registry_->displayName(unit->quantity)};
     }
     if (const Function* function = registry_->findFunction(name)) {
-        return {HintKind::Function, function->name, function->parameters, function->description};
+        return {
+            HintKind::Function, function->name, function->parameters, function->description, {}};
     }
     // A unit with a superscript power: "m²" is the metre squared.
     if (const std::optional<SuperscriptPower> power = superscriptSuffix(name)) {
         if (const Unit* unit = registry_->findUnit(name.substr(0, power->stemLength))) {
             return {HintKind::Unit,
-                    unit->name + " (" + unit->symbol + ") ^ " + std::to_string(power->exponent), "",
-                    unit->description};
+                    unit->name + " (" + shownText(*unit) + ") ^ " + std::to_string(power->exponent),
+                    "", unit->description, registry_->displayName(unit->quantity)};
         }
     }
     return {};

@@ -2,6 +2,7 @@
 
 #include "settings/settings_loader.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -24,6 +25,33 @@ std::optional<std::string> attributeText(const XmlElement& element, std::string_
 std::optional<std::string> firstText(const XmlElement& element) {
     if (const auto text = element.text(0)) return std::string(*text);
     return std::nullopt;
+}
+
+/// A text that names something to the user (a unit's Shown text, a quantity's DisplayName):
+/// refused when empty or when it holds a control character, which no line of a result,
+/// listing or menu may carry.
+void checkShownText(const std::string& text, std::string_view attribute, std::string_view kind,
+                    const std::string& name) {
+    const bool control = std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7f;
+    });
+    if (text.empty() || control) {
+        std::string message("Invalid ");
+        message += attribute;
+        message += " value '";
+        // A control character is not written into the message.
+        for (const char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            message += byte < 0x20 || byte == 0x7f ? '?' : c;
+        }
+        message += "' for ";
+        message += kind;
+        message += " '";
+        message += name;
+        message += '\'';
+        throw ConfigError(message);
+    }
 }
 
 /// What an element defines, for a settings location: "unit 'zz'"; empty without a name.
@@ -120,6 +148,15 @@ void FileReader::readUnits(const XmlElement& section) {
                 }
             });
         }
+        if (const std::optional<std::string> shownName = attributeText(quantity, "DisplayName")) {
+            at(quantity, quantitySubject, [&] {
+                checkShownText(*shownName, "DisplayName", "quantity", *quantityName);
+                if (!registry_.setDisplayName(*quantityName, *shownName)) {
+                    throw ConfigError("Quantity '" + *quantityName +
+                                      "' declared with two DisplayName values");
+                }
+            });
+        }
         forEachChildNamed(quantity, "Unit", [&](const XmlElement& unit) {
             const std::optional<std::string> name = attributeText(unit, "Name");
             const std::optional<std::string> symbol = attributeText(unit, "Symbol");
@@ -137,8 +174,11 @@ void FileReader::readUnits(const XmlElement& section) {
                     }
                     displayed = *display == "yes";
                 }
+                // Shown="km/h": the text results are written with instead of the symbol.
+                const std::optional<std::string> shown = attributeText(unit, "Shown");
+                if (shown) checkShownText(*shown, "Shown", "unit", *symbol);
                 registry_.defineUnit(*quantityName, *symbol, name, description.value_or(""),
-                                     firstText(unit), displayed);
+                                     firstText(unit), displayed, shown.value_or(""));
             });
         });
     });

@@ -11,7 +11,8 @@ namespace quantrel {
 const Unit& UnitRegistry::defineUnit(const std::string& quantity, const std::string& symbol,
                                      const std::optional<std::string>& name,
                                      const std::string& description,
-                                     const std::optional<std::string>& definition, bool displayed) {
+                                     const std::optional<std::string>& definition, bool displayed,
+                                     const std::string& shown) {
     if (findUnit(symbol) != nullptr) throw ConfigError("Unit '" + symbol + "' already defined");
     if (!definition) throw ConfigError("Missing unit definition");
     if (!displayed) {
@@ -35,6 +36,7 @@ const Unit& UnitRegistry::defineUnit(const std::string& quantity, const std::str
     Unit& unit = enterUnit(quantity, symbol, scale.scale, scale.offset);
     unit.description = description;
     unit.displayed = displayed;
+    unit.shown = shown;
     if (name) unit.name = *name;
     return unit;
 }

@@ -44,10 +44,11 @@ public:
     /// Enters a unit from its definition text. Throws ConfigError (without file) for a repeated
     /// symbol, a missing definition, a definition that does not parse and a first unit of its
     /// quantity that is not `displayed`; tokenizer and math errors pass unchanged. A failure
-    /// changes nothing.
+    /// changes nothing. `shown` is the text results are written with (empty: the symbol).
     const Unit& defineUnit(const std::string& quantity, const std::string& symbol,
                            const std::optional<std::string>& name, const std::string& description,
-                           const std::optional<std::string>& definition, bool displayed = true);
+                           const std::optional<std::string>& definition, bool displayed = true,
+                           const std::string& shown = {});
     /// Enters a conversion rule such as "Length * Length" with the result "Area". Throws
     /// ConfigError for an unknown result quantity or a formula that is not three tokens.
     void addConversion(std::string_view formula, const std::string& result);

@@ -160,6 +160,64 @@ std::size_t nameStartBefore(std::string_view text, std::size_t cursor) {
     return nameStart;
 }
 
+namespace {
+
+constexpr std::string_view kMiddleDot = "\xc2\xb7";
+
+/// The unit `piece` names, alone or with a superscript power after it; nullptr when it names none.
+const Unit* unitOfPiece(const NameLookup& names, std::string_view piece,
+                        std::optional<SuperscriptPower>& power) {
+    power.reset();
+    if (const Unit* unit = names.findUnit(piece)) return unit;
+    power = superscriptSuffix(piece);
+    if (!power) return nullptr;
+    if (const Unit* unit = names.findUnit(piece.substr(0, power->stemLength))) return unit;
+    power.reset();
+    return nullptr;
+}
+
+/// Whether `name` is units joined by middle dots, as products are written ("N·m", "kg·s²"):
+/// every piece between the dots a unit, alone or with a superscript power.
+bool isUnitProduct(const NameLookup& names, std::string_view name) {
+    if (name.find(kMiddleDot) == std::string_view::npos) return false;
+    std::optional<SuperscriptPower> power;
+    while (true) {
+        const std::size_t dot = name.find(kMiddleDot);
+        if (unitOfPiece(names, name.substr(0, dot), power) == nullptr) return false;
+        if (dot == std::string_view::npos) return true;
+        name.remove_prefix(dot + kMiddleDot.size());
+    }
+}
+
+/// Appends the tokens of the unit product `name` (see isUnitProduct), which begins at `start`:
+/// each unit, its power, and "*" for each dot.
+void appendUnitProduct(const NameLookup& names, std::string_view name, std::size_t start,
+                       std::vector<Token>& tokens) {
+    std::size_t offset = 0;
+    while (true) {
+        const std::size_t dot = name.find(kMiddleDot, offset);
+        const std::size_t pieceEnd = dot == std::string_view::npos ? name.size() : dot;
+        const std::string_view piece = name.substr(offset, pieceEnd - offset);
+        std::optional<SuperscriptPower> power;
+        Token unit = makeToken(TokenKind::UnitSymbol, start + offset);
+        // Every piece is a unit, also one spelled "in".
+        unit.unit = unitOfPiece(names, piece, power);
+        unit.text = power ? piece.substr(0, power->stemLength) : piece;
+        tokens.push_back(std::move(unit));
+        if (power) {
+            Token raised = makeToken(TokenKind::UnitPower, start + offset + power->stemLength);
+            raised.index = power->exponent;
+            raised.text = piece.substr(power->stemLength);
+            tokens.push_back(std::move(raised));
+        }
+        if (dot == std::string_view::npos) return;
+        tokens.push_back(makeToken(TokenKind::Star, start + dot));
+        offset = dot + kMiddleDot.size();
+    }
+}
+
+}  // namespace
+
 std::vector<Token> tokenize(const NameLookup& names, std::string_view text,
                             std::span<const std::string_view> parameterNames,
                             std::span<const std::string_view> variableNames) {
@@ -196,6 +254,16 @@ std::vector<Token> tokenize(const NameLookup& names, std::string_view text,
                 ++end;
             if (end == i) throw TokenizerError("Syntax error", static_cast<int>(i));
             std::string_view name = text.substr(i, end - i);
+            const bool known =
+                names.findUnit(name) != nullptr || names.findFunction(name) != nullptr ||
+                findName(parameterNames, name) >= 0 || findName(variableNames, name) >= 0;
+            // Units joined by middle dots multiply: "N·m" is N * m. A name that is known as
+            // written keeps its meaning.
+            if (!known && isUnitProduct(names, name)) {
+                appendUnitProduct(names, name, i, tokens);
+                i = end;
+                continue;
+            }
             // A superscript power after a unit symbol raises that unit: "m²" is m and ².
             // A name that is known as written keeps its meaning.
             std::optional<SuperscriptPower> power;

@@ -172,7 +172,8 @@ std::string hintHtml(const HintText& hint) {
             return "<b>Function: </b>" + escapeHtml(info.title) + "<i>" + escapeHtml(info.detail) +
                    "</i><br>" + escapeHtml(info.description);
         case HintKind::Unit:
-            label = "Unit: ";
+            // "Velocity unit: ", with the name the quantity is shown with.
+            label = info.quantity.empty() ? "Unit: " : escapeHtml(info.quantity) + " unit: ";
             break;
         case HintKind::Variable:
             label = "Variable: ";

@@ -7,15 +7,17 @@
 namespace quantrel::ui {
 
 std::string unitMenuLabel(const UnitEntry& unit) {
-    if (unit.name.empty() || unit.name == unit.symbol) return unit.symbol;
-    return unit.symbol + " \u2014 " + unit.name;
+    // The text results are written with; the symbol is what the entry inserts.
+    const std::string& shown = unit.shown.empty() ? unit.symbol : unit.shown;
+    if (unit.name.empty() || unit.name == unit.symbol || unit.name == shown) return shown;
+    return shown + " \u2014 " + unit.name;
 }
 
 std::vector<UnitMenuGroup> unitMenuGroups(const std::vector<QuantityEntry>& quantities) {
     std::vector<UnitMenuGroup> groups;
     groups.reserve(quantities.size());
     for (const QuantityEntry& quantity : quantities) {
-        UnitMenuGroup group{quantity.name, {}};
+        UnitMenuGroup group{quantity.name, quantity.displayName, {}};
         std::vector<const UnitEntry*> kept;
         for (const UnitEntry& unit : quantity.units) {
             const bool repeats =

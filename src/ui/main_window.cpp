@@ -298,7 +298,7 @@ void MainWindow::createInsertMenu(QMenuBar* menuBar) {
     QMenu* units = insert->addMenu(QStringLiteral("Unit"));
     units->setObjectName(QStringLiteral("unitMenu"));
     for (const UnitMenuGroup& group : unitMenuGroups(calculator_.quantityList())) {
-        QMenu* quantity = units->addMenu(menuText(group.quantity));
+        QMenu* quantity = units->addMenu(menuText(group.title));
         for (const UnitMenuEntry& unit : group.units) {
             QAction* action = quantity->addAction(menuText(unit.label));
             const QString symbol = QString::fromStdString(unit.symbol);

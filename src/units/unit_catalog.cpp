@@ -92,6 +92,37 @@ bool UnitCatalog::setDisplayChoice(const std::string& quantity, DisplayChoice ch
     return inserted || entry->second == choice;
 }
 
+bool UnitCatalog::setDisplayName(const std::string& quantity, const std::string& name) {
+    const auto [entry, inserted] = displayNames_.try_emplace(quantity, name);
+    return inserted || entry->second == name;
+}
+
+std::string UnitCatalog::displayName(std::string_view quantity) const {
+    const auto found = displayNames_.find(quantity);
+    return found != displayNames_.end() ? found->second : wordsOfName(quantity);
+}
+
+std::string wordsOfName(std::string_view name) {
+    const auto isUpper = [](char c) { return c >= 'A' && c <= 'Z'; };
+    const auto isLower = [](char c) { return c >= 'a' && c <= 'z'; };
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::string words;
+    words.reserve(name.size() + 4);
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        char c = name[i];
+        const bool afterWord = i > 0 && (isLower(name[i - 1]) || isDigit(name[i - 1]));
+        const bool beforeLower = i + 1 < name.size() && isLower(name[i + 1]);
+        // A capital that begins a run of capitals is part of an abbreviation: kept.
+        const bool abbreviation = i + 1 < name.size() && isUpper(name[i + 1]);
+        if (afterWord && isUpper(c) && (beforeLower || abbreviation)) {
+            words += ' ';
+            if (!abbreviation) c = static_cast<char>(c - 'A' + 'a');
+        }
+        words += c;
+    }
+    return words;
+}
+
 UnitCatalog::DisplayChoice UnitCatalog::displayChoice(std::string_view quantity) const {
     const auto found = displayChoices_.find(quantity);
     return found != displayChoices_.end() ? found->second : DisplayChoice::Shortest;

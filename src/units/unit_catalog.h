@@ -20,6 +20,7 @@ namespace quantrel {
 /// A unit of measure. Entered once, never moved or removed while its catalogue lives.
 struct Unit {
     std::string symbol;       ///< what the user types; the key of the unit table
+    std::string shown;        ///< the text results are written with; empty: the symbol
     std::string name;         ///< long name; empty when the settings give none
     std::string quantity;     ///< name of the quantity the unit belongs to
     std::string description;  ///< one line for the hint pane
@@ -33,6 +34,11 @@ struct Unit {
     const Dimension* dimension = nullptr;
 };
 
+/// The text a value in `unit` is written with: its Shown text ("km/h"), or else its symbol.
+inline const std::string& shownText(const Unit& unit) {
+    return unit.shown.empty() ? unit.symbol : unit.shown;
+}
+
 /// Whether `unit` measures a ratio: its quantity's dimension is that of a plain number (percent,
 /// ppm). A value read in such a unit is a plain number from then on: it is shown as one, and
 /// sums, products and powers treat it as one; only "in" shows it in the unit again.
@@ -44,6 +50,12 @@ inline bool isRatio(const Unit* unit) {
 inline const Unit* unlessRatio(const Unit* unit) {
     return isRatio(unit) ? nullptr : unit;
 }
+
+/// A quantity's name as words: split before each capital that follows a lower-case letter or a
+/// digit and begins a word (a lower-case letter follows) or an abbreviation (a capital follows);
+/// the first is lowered, the second kept ("AbsorbedDose" gives "Absorbed dose", "CO2Emission"
+/// "CO2 emission", "DataURL" "Data URL"; "pH" and "SIPrefix" stay as they are).
+std::string wordsOfName(std::string_view name);
 
 /// A rule saying which quantity the product or quotient of two quantities is.
 struct Conversion {
@@ -120,6 +132,13 @@ public:
     /// How results of `quantity` choose their unit (Shortest unless set).
     DisplayChoice displayChoice(std::string_view quantity) const;
 
+    /// Gives `quantity` the name menus and listings show for it; false (and nothing set) when a
+    /// different one was set before.
+    bool setDisplayName(const std::string& quantity, const std::string& name);
+    /// The name shown for `quantity`: the one set, or else its name split into words at its
+    /// capitals ("AbsorbedDose" shows as "Absorbed dose").
+    std::string displayName(std::string_view quantity) const;
+
     /// The unit a result of the non-empty dimension `dimension` is shown in: the reference unit
     /// of the quantity given that dimension first, or else a derived unit made for it once and
     /// kept for the catalogue's life. Its symbol is written from the base quantities' reference
@@ -140,6 +159,7 @@ private:
 
     std::vector<std::string> baseQuantities_;
     std::map<std::string, DisplayChoice, std::less<>> displayChoices_;
+    std::map<std::string, std::string, std::less<>> displayNames_;
     std::map<std::string, Dimension, std::less<>> dimensions_;
     // The quantity each dimension is shown in, with the order of its declaration; its reference
     // unit is remembered once it has one.

@@ -49,20 +49,20 @@ TEST(Notation, WithTheDefaultLibraryReadsWhatPeopleWrite) {
     expectRows(calc,
                {
                    // A power after a unit raises that unit alone.
-                   {"5 m^2", "5 m2", ""},
+                   {"5 m^2", "5 m\u00b2", ""},
                    {"72 kg * 9.81 m/s^2", "706.32 N", ""},
                    {"3 m^2 in ft^2", "32.2917 ft^2", ""},
                    {"1000 kg/m^3 * 9.81 m/s^2 * 10 m in kPa", "98.1 kPa", ""},
                    {"3 s^-1", "3 Hz", ""},
                    {"10 cm^3 in ml", "10 ml", ""},
-                   {"2 km ^ 2 in m2", "2e+06 m2", ""},
-                   {"(5 m)^2", "25 m2", ""},
+                   {"2 km ^ 2 in m2", "2e+06 m\u00b2", ""},
+                   {"(5 m)^2", "25 m\u00b2", ""},
                    {"2 * 3 ^ 2", "18", ""},
                    {"2 ^ 3 ^ 2", "512", ""},
                    {"5 degC^2", "Math error: Can't use degC in a compound unit", ""},
                    {"5 m^1.5", "Math error: Can't raise Length to this power", ""},
                    // Superscripts.
-                   {"5 m\u00b2", "5 m2", ""},
+                   {"5 m\u00b2", "5 m\u00b2", ""},
                    {"9.81 m/s\u00b2 in m/s\u00b2", "9.81 m/s\u00b2", ""},
                    {"2 m\u00b3 in l", "2000 l", ""},
                    {"3 s\u207b\u00b9", "3 Hz", ""},
@@ -81,7 +81,7 @@ TEST(Notation, WithTheDefaultLibraryReadsWhatPeopleWrite) {
                    {"5 km in 3", "Parse error: Expected UNIT near '3'", ""},
                    {"5 km in m/0 s", "Math error: Division by zero", ""},
                    // Reciprocal conversions.
-                   {"30 mpg in lp100km", "7.84049 lp100km", "reciprocal conversion"},
+                   {"30 mpg in lp100km", "7.84049 l/100 km", "reciprocal conversion"},
                    {"30 mpg in l/100 km", "7.84049 l/100 km", "reciprocal conversion"},
                    {"ans in mpg", "30 mpg", "reciprocal conversion"},  // ans is what was shown
                    {"0 mpg in lp100km", "Math error: Division by zero", ""},
@@ -153,6 +153,26 @@ TEST(Notation, TheSwitchTakesYesOrNoOnce) {
                   "Configuration error (mem/b.xml): PowersBindToUnits declared with two values");
         EXPECT_EQ(error.locationText(), "at mem/b.xml:1");
     }
+}
+
+TEST(Notation, UnitsJoinedByMiddleDotsMultiply) {
+    // Without dimensions a product of units needs its rule; the dots read in any settings.
+    Calculator calc = test::calculatorFromXml(library("<Units>") + R"(<Units>
+  <Quantity Name="Length"><Unit Symbol="in">0.0254 m</Unit></Quantity>
+  <Quantity Name="Torque" Dimension="Length^2"><Unit Symbol="m·m">1</Unit></Quantity>
+</Units>)");
+    expectRows(calc, {
+                         {"3 km·m", "3000 m2", ""},
+                         {"2 m·s²", "2 m·s²", ""},
+                         {"6 m2 / (2 m·s)", "3 m/s", ""},
+                         {"1 m·in in m2", "0.0254 m2", ""},
+                         // A name known as written keeps its meaning.
+                         {"4 m·m", "4 m·m", ""},
+                         // Anything but units between the dots stays one unknown name.
+                         {"1 m·x", "Parse error: Expected END near 'm·x'", ""},
+                         {"1 x·m", "Parse error: Expected END near 'x·m'", ""},
+                         {"1 m·", "Parse error: Expected END near 'm·'", ""},
+                     });
 }
 
 TEST(Notation, SettingsTextsKeepPowersAsOperators) {

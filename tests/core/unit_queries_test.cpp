@@ -36,7 +36,7 @@ TEST(TargetCompletions, OfferTheUnitsThatFitFirst) {
          "mi",
          {"millennium", "millisecond", "milliseconds", "min", "minute", "minutes"},
          true},
-        {"5 in ", "perc", {"percent"}, false},
+        {"5 in ", "percen", {"percent"}, false},
         // What does not evaluate fits nothing; the units come as they are.
         {"sqrt( in ", "kn", {}, true},
         {"2 kg in m^", "kn", {}, true},

@@ -102,9 +102,9 @@ TEST(LibraryDisplay, ShowsEverydayResultsInNaturalUnits) {
         {"0 K in degF", "-459.67 degF"},
         {"20 °C in °F", "68 °F"},
         // Area and volume, from products and powers
-        {"2 km * 3 km", "6 km2"},
-        {"(3 m) ^ 2", "9 m2"},
-        {"(2 m) ^ 3", "8 m3"},
+        {"2 km * 3 km", "6 km²"},
+        {"(3 m) ^ 2", "9 m²"},
+        {"(2 m) ^ 3", "8 m³"},
         {"10000 m2", "1 ha"},
         {"1 mi2 in acre", "640 acre"},
         {"1 m3 / 2 m2", "50 cm"},
@@ -116,13 +116,24 @@ TEST(LibraryDisplay, ShowsEverydayResultsInNaturalUnits) {
         {"1 impfloz in ml", "28.4131 ml"},
         {"1 bu in l", "35.2391 l"},
         {"1 gill in floz", "4 floz"},
-        {"1 acre in m2", "4046.86 m2"},
+        {"1 acre in m2", "4046.86 m²"},
         // Motion
-        {"60 mph in kmh", "96.5606 kmh"},
-        {"5 km / h in mps", "1.38889 mps"},
-        {"42 km / 4 h", "10.5 kmh"},
-        {"20 mps / 4 s", "5 mps2"},
-        {"c", "299792 kmps"},
+        {"60 mph in kmh", "96.5606 km/h"},
+        {"5 km / h in mps", "1.38889 m/s"},
+        {"42 km / 4 h", "10.5 km/h"},
+        {"20 mps / 4 s", "5 m/s²"},
+        {"c", "299792 km/s"},
+        {"100 km / 2 h", "50 km/h"},
+        {"9.81 m / s / s", "9.81 m/s²"},
+        // Constants, each in the unit of its dimension
+        {"NA", "6.02214e+23 mol⁻¹"},
+        {"G * 5.97e24 kg / (6371 km)^2", "9.81668 m/s²"},
+        {"k_B * 300 K", "25.852 meV"},
+        {"R_gas * 273.15 K / 101325 Pa * 1 mol", "22.414 l"},
+        {"F_const", "96485.3 C/mol"},
+        {"hbar", "1.05457e-34 J·s"},
+        {"eps0", "8.85419e-12 F/m"},
+        {"1 / R_inf in nm", "91.1267 nm"},
         // Reciprocals
         {"1 / (2 s)", "0.5 Hz"},
         {"1 / (1 ms)", "1 kHz"},
@@ -151,8 +162,8 @@ TEST(LibraryDisplay, ShowsEverydayResultsInNaturalUnits) {
         // Electricity
         {"230 V * 10 A", "2.3 kW"},
         {"100 W / 230 V", "434.783 mA"},
-        {"12 V / 1 m", "12 Vpm"},
-        {"1 kV / 1 cm", "100 kVpm"},
+        {"12 V / 1 m", "12 V/m"},
+        {"1 kV / 1 cm", "100 kV/m"},
         {"5 V / 1 mohm", "5 kA"},
         {"5 V / 1 kohm", "5 mA"},
         {"1 uF * 9 V", "9 uC"},
@@ -162,50 +173,50 @@ TEST(LibraryDisplay, ShowsEverydayResultsInNaturalUnits) {
         // Fields, light, radiation, rotation and flow
         {"0.3 mT", "0.3 mT"},
         {"50 uT", "50 uT"},
-        {"1 G", "0.1 mT"},  // the CGS units are read, never shown
+        {"1 gauss", "0.1 mT"},  // the CGS units are read, never shown
         {"1 rem", "10 mSv"},
-        {"1 P", "0.1 Pas"},
+        {"1 P", "0.1 Pa·s"},
         {"1 St", "100 cSt"},
         {"1 fc in lx", "10.7639 lx"},
         {"1 Ci in GBq", "37 GBq"},
         {"3000 rpm", "3000 rpm"},
-        {"100 lbfft", "100 lbfft"},
+        {"100 lbfft", "100 lbf·ft"},
         {"1 Gy", "1 Gy"},
         {"2 mSv + 500 uSv", "2.5 mSv"},
         {"1 mCi in MBq", "37 MBq"},
         {"1 U in nkat", "16.6667 nkat"},
         {"1000 rpm in rps", "16.6667 rps"},
-        {"10 lbfin in Nm", "1.12985 Nm"},
-        {"1 kW / 1 m2", "1 kWpm2"},
+        {"10 lbfin in Nm", "1.12985 N·m"},
+        {"1 kW / 1 m2", "1 kW/m²"},
         {"1 cdpm2 in nit", "1 nit"},
         // Quantities sharing a dimension: products land in the one declared first.
-        {"5 N * 2 m in Nm", "10 Nm"},
+        {"5 N * 2 m in Nm", "10 N·m"},
         {"1 Gy in J/kg", "1 J/kg"},
-        {"1 J / 1 kg", "1 Jpkg"},
+        {"1 J / 1 kg", "1 J/kg"},
         // Matter and data
-        {"1 kg / 1 l", "1 gpcm3"},
+        {"1 kg / 1 l", "1 g/cm³"},
         {"18 g / (18 gpmol)", "1 mol"},
-        {"1 mol / 1 l", "1 molpl"},
+        {"1 mol / 1 l", "1 mol/l"},
         {"1024 B", "1 KiB"},
         {"8 bit", "1 B"},
-        {"5 mmol / 1 l", "5 mmolpl"},
+        {"5 mmol / 1 l", "5 mmol/l"},
         {"100 Mbps * 1 h", "45 GB"},
-        {"25 ug / 1 m3", "25 ugpm3"},
-        {"1 mg / 1 l", "1 mgpl"},
-        {"1 lb / 1 ft3", "16.0185 kgpm3"},
-        {"100 kg / 1 h", "100 kgph"},
-        {"10 l / 1 min", "10 lpm"},
-        {"5 umol / 1 l", "5 umolpl"},
-        {"4186 J / 1 kg / 1 K", "4186 JpkgK"},
-        {"80 g / 1 m2", "80 gpm2"},
+        {"25 ug / 1 m3", "25 ug/m³"},
+        {"1 mg / 1 l", "1 mg/l"},
+        {"1 lb / 1 ft3", "16.0185 kg/m³"},
+        {"100 kg / 1 h", "100 kg/h"},
+        {"10 l / 1 min", "10 l/min"},
+        {"5 umol / 1 l", "5 umol/l"},
+        {"4186 J / 1 kg / 1 K", "4186 J/(kg·K)"},
+        {"80 g / 1 m2", "80 g/m²"},
         {"1 den in tex", "0.111111 tex"},
         {"1 EiB in PiB", "1024 PiB"},
-        {"1 GB / 1 s", "8 Gbps"},
+        {"1 GB / 1 s", "8 Gbit/s"},
         // Fuel: a volume over a length is an area unless "in" asks for a fuel unit.
-        {"8 l / 100 km", "0.08 mm2"},
-        {"8 l / 100 km in lp100km", "8 lp100km"},
-        {"100 km / 6 l", "16.6667 kmpl"},
-        {"30 mpg in kmpl", "12.7543 kmpl"},
+        {"8 l / 100 km", "0.08 mm²"},
+        {"8 l / 100 km in lp100km", "8 l/100 km"},
+        {"100 km / 6 l", "16.6667 km/l"},
+        {"30 mpg in kmpl", "12.7543 km/l"},
         // Angles and plain numbers
         {"sin(30 deg)", "0.5"},
         {"sin 90°", "1"},
@@ -331,6 +342,63 @@ TEST(LibraryDisplay, TheSearchForTheDisplayUnitMissesNoCandidate) {
     }
 }
 
+/// Evaluates `text`, then types its result back: the value (in reference units) and the
+/// dimension must come back, whatever quantity of that dimension the second line lands in.
+void expectTypedBack(Calculator& calculator, const std::string& text, long double tolerance) {
+    SCOPED_TRACE(text);
+    std::string shown;
+    try {
+        shown = calculator.evaluate(text).text;
+    } catch (const Error& error) {
+        ADD_FAILURE() << error.message(text);
+        return;
+    }
+    const long double value = calculator.ansValue();
+    const Unit* unit = calculator.ansUnit();
+    try {
+        calculator.evaluate(shown);
+    } catch (const Error& error) {
+        ADD_FAILURE() << "shown as " << shown << ", typed back: " << error.message(shown);
+        return;
+    }
+    EXPECT_LE(std::fabs(calculator.ansValue() - value), tolerance * std::fabs(value))
+        << "shown as " << shown << ", typed back " << static_cast<double>(calculator.ansValue())
+        << " for " << static_cast<double>(value);
+    const Unit* back = calculator.ansUnit();
+    const Dimension* dimension = unit != nullptr ? unit->dimension : nullptr;
+    const Dimension* backDimension = back != nullptr ? back->dimension : nullptr;
+    ASSERT_EQ(dimension == nullptr, backDimension == nullptr) << "shown as " << shown;
+    if (dimension != nullptr) {
+        EXPECT_EQ(*dimension, *backDimension) << "shown as " << shown;
+    }
+}
+
+TEST(LibraryDisplay, EveryShownResultTypedBackGivesTheSameValue) {
+    Calculator calculator = libraryCalculator();
+    for (const auto& [symbol, unit] : calculator.registry().units()) {
+        SCOPED_TRACE(symbol);
+        // The inch is a keyword where a target begins: its target is the other symbol, inch.
+        const std::string target = symbol == "in" ? "inch" : symbol;
+        const EvaluationResult result = calculator.evaluate("3 " + symbol + " in " + target);
+        if (symbol != "in") {
+            EXPECT_EQ(result.unitText, shownText(unit));
+        }
+        expectTypedBack(calculator, "3 " + symbol + " in " + target, 1e-9L);
+        // The unit a value is shown in by itself, too.
+        expectTypedBack(calculator, "2.5 " + symbol, 1e-5L);
+    }
+    for (const auto& [name, function] : calculator.registry().functions()) {
+        if (function.argumentCount != 0 || function.drawsRandom) continue;
+        expectTypedBack(calculator, name, 1e-5L);
+    }
+    // At full precision a constant comes back to the last digits.
+    calculator.setNumberFormat(NumberFormat(17));
+    for (const auto& [name, function] : calculator.registry().functions()) {
+        if (function.argumentCount != 0 || function.drawsRandom) continue;
+        expectTypedBack(calculator, name, 1e-14L);
+    }
+}
+
 TEST(LibraryDisplay, RefusesWhatPhysicsDoesNotDefine) {
     const DisplayRow rows[] = {
         {"1 m + 1 kg", "No conversion found for Length and Mass"},
@@ -363,7 +431,7 @@ TEST(LibraryDisplay, DimensionsAnswerWhatNoRuleNames) {
         {"1000 lm / 4 m2", "250 lx"},
         {"1 mol / 1 s", "1 kat"},
         {"360 deg / 1 s", "60 rpm"},
-        {"1 Pa s", "1 Pas"},
+        {"1 Pa s", "1 Pa·s"},
         {"1 mm2 / 1 s", "1 cSt"},
         // V / F = kg²·m⁴/(s⁷·A³): no quantity of the library has that dimension.
         {"9 V / 1 uF", "9e+06 m⁴·kg²/s⁷·A³"},
@@ -445,6 +513,13 @@ const CoherentUnit kCoherentUnits[] = {
     {"MassFlow", "Mass / Time", "kgps"},
     {"FuelConsumption", "Length^2", "m3perm"},
     {"FuelEconomy", "Length^-2", "mperm3"},
+    {"Wavenumber", "Length^-1", "permetre"},
+    {"Permittivity", "Time^4 * Current^2 / Mass / Length^3", "Fpm"},
+    {"Permeability", "Mass * Length / Time^2 / Current^2", "Hpm"},
+    {"MolarHeatCapacity", "Mass * Length^2 / Time^2 / Temperature / Amount", "JpmolK"},
+    {"MolarCharge", "Current * Time / Amount", "Cpmol"},
+    {"GravitationalConstant", "Length^3 / Mass / Time^2", "m3pkgs2"},
+    {"RadiationConstant", "Mass / Time^3 / Temperature^4", "Wpm2K4"},
 };
 
 TEST(LibraryDimensions, EveryQuantityIsCoherent) {
@@ -721,7 +796,7 @@ const Reference kReferences[] = {
     {"uT", "MagneticFluxDensity", 1e-6L, 0},
     {"µT", "MagneticFluxDensity", 1e-6L, 0},
     {"nT", "MagneticFluxDensity", 1e-9L, 0},
-    {"G", "MagneticFluxDensity", 1e-4L, 0},
+    {"gauss", "MagneticFluxDensity", 1e-4L, 0},
 
     {"H", "Inductance", 1, 0},
     {"mH", "Inductance", 1e-3L, 0},
@@ -1256,6 +1331,39 @@ const Reference kReferences[] = {
     {"μM", "Concentration", 1e-3L, 0},
     {"bytes", "Data", 1, 0},
     {"bits", "Data", 0.125L, 0},
+    // Added with the constants and the units a comparison with NIST SP 811 found missing.
+    {"dam", "Length", 10, 0},
+    {"hm", "Length", 100, 0},
+    {"ftUS", "Length", 1200.0L / 3937, 0},
+    {"miUS", "Length", 5280 * 1200.0L / 3937, 0},
+    {"hm2", "Area", 1e4L, 0},
+    {"hm²", "Area", 1e4L, 0},
+    {"fm2", "Area", 1e-30L, 0},
+    {"fm²", "Area", 1e-30L, 0},
+    {"impfldr", "Volume", 3.5516328125e-6L, 0},
+    {"impcup", "Volume", 2.84130625e-4L, 0},
+    {"imptbsp", "Volume", 2.84130625e-5L * 5 / 8, 0},
+    {"imptsp", "Volume", 2.84130625e-5L * 5 / 24, 0},
+    {"metriccup", "Volume", 2.5e-4L, 0},
+    {"metrictbsp", "Volume", 1.5e-5L, 0},
+    {"metrictsp", "Volume", 5e-6L, 0},
+    {"cmHg", "Pressure", 1333.22387415L, 0},
+    {"ftH2O", "Pressure", 2989.06692L, 0},
+    {"at", "Pressure", 98066.5L, 0},
+    {"thermEC", "Energy", 1.05506e8L, 0},
+    {"thermie", "Energy", 4.1868e6L, 0},
+    {"ppq", "Ratio", 1e-15L, 0},
+    {"kcd", "LuminousIntensity", 1e3L, 0},
+    {"kcalIT", "Energy", 4186.8L, 0},
+    {"commonyear", "Time", 3.1536e7L, 0},
+    {"permetre", "Wavenumber", 1, 0},
+    {"percm", "Wavenumber", 100, 0},
+    {"Fpm", "Permittivity", 1, 0},
+    {"Hpm", "Permeability", 1, 0},
+    {"JpmolK", "MolarHeatCapacity", 1, 0},
+    {"Cpmol", "MolarCharge", 1, 0},
+    {"m3pkgs2", "GravitationalConstant", 1, 0},
+    {"Wpm2K4", "RadiationConstant", 1, 0},
 };
 
 TEST(LibraryAccuracy, EveryUnitMatchesItsPublishedValue) {
@@ -1280,6 +1388,243 @@ TEST(LibraryAccuracy, EveryUnitMatchesItsPublishedValue) {
     }
     for (const auto& [symbol, unit] : registry.units()) {
         EXPECT_TRUE(listed.count(symbol) == 1) << symbol << " needs a reference value";
+    }
+}
+
+/// A constant's published value in the reference unit of its quantity (none: a plain number).
+struct ConstantReference {
+    const char* name;
+    long double value;
+    const char* referenceUnit;
+};
+
+// Exact where the SI fixes them (the defining constants and what follows from them alone),
+// CODATA 2018 recommended values otherwise.
+const ConstantReference kConstants[] = {
+    {"c", 299792458.0L, "mps"},
+    {"g0", 9.80665L, "mps2"},
+    {"NA", 6.02214076e23L, "permol"},
+    {"planck", 6.62607015e-34L, "Js"},
+    {"qe", 1.602176634e-19L, "C"},
+    {"k_B", 1.380649e-23L, "JpK"},
+    {"hbar", 1.054571817646156391262e-34L, "Js"},
+    {"G", 6.67430e-11L, "m3pkgs2"},
+    {"m_e", 9.1093837015e-31L, "kg"},
+    {"m_p", 1.67262192369e-27L, "kg"},
+    {"m_n", 1.67492749804e-27L, "kg"},
+    {"m_u", 1.66053906660e-27L, "kg"},
+    {"eps0", 8.8541878128e-12L, "Fpm"},
+    {"mu0", 1.25663706212e-6L, "Hpm"},
+    {"R_gas", 8.31446261815324L, "JpmolK"},
+    {"F_const", 96485.3321233100184L, "Cpmol"},
+    {"sigma_SB", 5.670374419184429453971e-8L, "Wpm2K4"},
+    {"alpha", 7.2973525693e-3L, nullptr},
+    {"a0", 5.29177210903e-11L, "m"},
+    {"R_inf", 10973731.568160L, "permetre"},
+    {"atm0", 101325.0L, "Pa"},
+    {"pi", kPi, nullptr},
+    {"e", 2.718281828459045235360L, nullptr},
+    {"boltzmann", 1.380649e-23L, "JpK"},
+    {"gravitation", 6.67430e-11L, "m3pkgs2"},
+    {"electronmass", 9.1093837015e-31L, "kg"},
+    {"protonmass", 1.67262192369e-27L, "kg"},
+    {"neutronmass", 1.67492749804e-27L, "kg"},
+    {"gasconstant", 8.31446261815324L, "JpmolK"},
+    {"faraday", 96485.3321233100184L, "Cpmol"},
+    {"finestructure", 7.2973525693e-3L, nullptr},
+    {"bohrradius", 5.29177210903e-11L, "m"},
+    {"rydberg", 10973731.568160L, "permetre"},
+};
+
+TEST(LibraryAccuracy, EveryConstantMatchesItsPublishedValue) {
+    Calculator calculator = libraryCalculator();
+    std::set<std::string> listed;
+    for (const ConstantReference& constant : kConstants) {
+        SCOPED_TRACE(constant.name);
+        listed.insert(constant.name);
+        calculator.evaluate(constant.name);
+        // ans keeps the value in the reference unit of its quantity.
+        const long double value = calculator.ansValue();
+        EXPECT_LE(std::fabs(value - constant.value), 1e-12L * constant.value)
+            << static_cast<double>(value);
+        const Unit* unit = calculator.ansUnit();
+        if (constant.referenceUnit == nullptr) {
+            EXPECT_EQ(unit, nullptr);
+        } else if (unit == nullptr) {
+            ADD_FAILURE() << "a plain number";
+        } else {
+            EXPECT_EQ(unit->symbol, constant.referenceUnit);
+        }
+    }
+    for (const auto& [name, function] : calculator.registry().functions()) {
+        if (function.argumentCount != 0 || function.drawsRandom) continue;
+        EXPECT_EQ(listed.count(name), 1u) << name << " needs a reference value";
+    }
+}
+
+TEST(LibraryAccuracy, TheGravitationalConstantGivesTheEarthsGravity) {
+    Calculator calculator = libraryCalculator();
+    calculator.evaluate("G * 5.97e24 kg / (6371 km)^2");
+    ASSERT_NE(calculator.ansUnit(), nullptr);
+    EXPECT_EQ(calculator.ansUnit()->quantity, "Acceleration");
+    EXPECT_NEAR(static_cast<double>(calculator.ansValue()), 9.8167, 1e-4);
+}
+
+/// A unit of NIST SP 811 (appendix B.8), with its exact factor to the reference unit.
+struct PublishedUnit {
+    const char* name;
+    const char* quantity;
+    long double factor;
+};
+
+// Every unit of that table of the everyday kind whose factor is exact and whose quantity the
+// library has (the water columns differ between the conventional and the 4 °C values, and the
+// US survey chain, rod and acre are left out; the library's are international).
+const PublishedUnit kNistUnits[] = {
+    {"angstrom", "Length", 1e-10L},
+    {"fermi", "Length", 1e-15L},
+    {"foot", "Length", 0.3048L},
+    {"foot (US survey)", "Length", 1200.0L / 3937},
+    {"inch", "Length", 0.0254L},
+    {"micron", "Length", 1e-6L},
+    {"mil", "Length", 2.54e-5L},
+    {"mile", "Length", 1609.344L},
+    {"mile (US survey)", "Length", 5280 * 1200.0L / 3937},
+    {"nautical mile", "Length", 1852},
+    {"pica (computer)", "Length", 0.0254L / 6},
+    {"point (computer)", "Length", 0.0254L / 72},
+    {"yard", "Length", 0.9144L},
+    {"are", "Area", 100},
+    {"barn", "Area", 1e-28L},
+    {"hectare", "Area", 1e4L},
+    {"square foot", "Area", 0.09290304L},
+    {"square inch", "Area", 6.4516e-4L},
+    {"square mile", "Area", 2589988.110336L},
+    {"square yard", "Area", 0.83612736L},
+    {"barrel (oil)", "Volume", 0.158987294928L},
+    {"bushel (US)", "Volume", 0.03523907016688L},
+    {"cord", "Volume", 3.624556363776L},
+    {"cubic foot", "Volume", 0.028316846592L},
+    {"cubic inch", "Volume", 1.6387064e-5L},
+    {"cubic yard", "Volume", 0.764554857984L},
+    {"cup (US)", "Volume", 2.365882365e-4L},
+    {"fluid ounce (US)", "Volume", 2.95735295625e-5L},
+    {"gallon (UK)", "Volume", 4.54609e-3L},
+    {"gallon (US)", "Volume", 3.785411784e-3L},
+    {"gill (UK)", "Volume", 1.420653125e-4L},
+    {"gill (US)", "Volume", 1.1829411825e-4L},
+    {"liter", "Volume", 1e-3L},
+    {"ounce (UK fluid)", "Volume", 2.84130625e-5L},
+    {"peck (US)", "Volume", 8.80976754172e-3L},
+    {"pint (US dry)", "Volume", 5.506104713575e-4L},
+    {"pint (US liquid)", "Volume", 4.73176473e-4L},
+    {"quart (US dry)", "Volume", 1.101220942715e-3L},
+    {"quart (US liquid)", "Volume", 9.46352946e-4L},
+    {"tablespoon", "Volume", 1.478676478125e-5L},
+    {"teaspoon", "Volume", 4.92892159375e-6L},
+    {"atmosphere, standard", "Pressure", 101325},
+    {"atmosphere, technical", "Pressure", 98066.5L},
+    {"bar", "Pressure", 1e5L},
+    {"centimeter of mercury (conventional)", "Pressure", 1333.22387415L},
+    {"kilogram-force per square centimeter", "Pressure", 98066.5L},
+    {"millibar", "Pressure", 100},
+    {"millimeter of mercury (conventional)", "Pressure", 133.322387415L},
+    {"pound-force per square inch", "Pressure", 4.4482216152605L / 6.4516e-4L},
+    {"pound-force per square foot", "Pressure", 4.4482216152605L / 0.09290304L},
+    {"kip per square inch", "Pressure", 4448.2216152605L / 6.4516e-4L},
+    {"torr", "Pressure", 101325.0L / 760},
+    {"British thermal unit (IT)", "Energy", 1055.05585262L},
+    {"calorie (IT)", "Energy", 4.1868L},
+    {"calorie (thermochemical)", "Energy", 4.184L},
+    {"kilocalorie (IT)", "Energy", 4186.8L},
+    {"kilocalorie (thermochemical)", "Energy", 4184},
+    {"electronvolt", "Energy", 1.602176634e-19L},
+    {"erg", "Energy", 1e-7L},
+    {"foot pound-force", "Energy", 0.3048L * 4.4482216152605L},
+    {"kilowatt hour", "Energy", 3.6e6L},
+    {"therm (EC)", "Energy", 1.05506e8L},
+    {"therm (US)", "Energy", 1.054804e8L},
+    {"ton of TNT", "Energy", 4.184e9L},
+    {"horsepower (electric)", "Power", 746},
+    {"horsepower (metric)", "Power", 735.49875L},
+    {"horsepower (550 ft lbf/s)", "Power", 550 * 0.3048L * 4.4482216152605L},
+    {"ton of refrigeration (12 000 Btu/h)", "Power", 12000 * 1055.05585262L / 3600},
+    {"dyne", "Force", 1e-5L},
+    {"kilogram-force", "Force", 9.80665L},
+    {"kip", "Force", 4448.2216152605L},
+    {"ounce (avoirdupois)-force", "Force", 4.4482216152605L / 16},
+    {"pound-force", "Force", 4.4482216152605L},
+    {"poundal", "Force", 0.138254954376L},
+    {"ton-force (2000 lb)", "Force", 8896.443230521L},
+    {"carat, metric", "Mass", 2e-4L},
+    {"dram (avoirdupois)", "Mass", 0.45359237L / 256},
+    {"grain", "Mass", 6.479891e-5L},
+    {"hundredweight (long)", "Mass", 112 * 0.45359237L},
+    {"hundredweight (short)", "Mass", 45.359237L},
+    {"ounce (avoirdupois)", "Mass", 0.45359237L / 16},
+    {"ounce (troy)", "Mass", 0.0311034768L},
+    {"pennyweight", "Mass", 1.55517384e-3L},
+    {"pound (avoirdupois)", "Mass", 0.45359237L},
+    {"pound (troy)", "Mass", 0.3732417216L},
+    {"ton, long", "Mass", 2240 * 0.45359237L},
+    {"ton, metric", "Mass", 1000},
+    {"ton, short", "Mass", 907.18474L},
+    {"day", "Time", 86400},
+    {"hour", "Time", 3600},
+    {"minute", "Time", 60},
+    {"year (365 days)", "Time", 3.1536e7L},
+    {"foot per second", "Velocity", 0.3048L},
+    {"inch per second", "Velocity", 0.0254L},
+    {"foot per minute", "Velocity", 5.08e-3L},
+    {"kilometer per hour", "Velocity", 1 / 3.6L},
+    {"knot", "Velocity", 1852 / 3600.0L},
+    {"mile per hour", "Velocity", 0.44704L},
+    {"gal", "Acceleration", 0.01L},
+    {"foot per second squared", "Acceleration", 0.3048L},
+    {"standard acceleration of gravity", "Acceleration", 9.80665L},
+    {"pound per cubic foot", "Density", 0.45359237L / 0.028316846592L},
+    {"pound per gallon (US)", "Density", 0.45359237L / 3.785411784e-3L},
+    {"gram per cubic centimeter", "Density", 1000},
+    {"poise", "DynamicViscosity", 0.1L},
+    {"centipoise", "DynamicViscosity", 1e-3L},
+    {"stokes", "KinematicViscosity", 1e-4L},
+    {"centistokes", "KinematicViscosity", 1e-6L},
+    {"gauss", "MagneticFluxDensity", 1e-4L},
+    {"maxwell", "MagneticFlux", 1e-8L},
+    {"footcandle", "Illuminance", 1 / 0.09290304L},
+    {"phot", "Illuminance", 1e4L},
+    {"stilb", "Luminance", 1e4L},
+    {"footlambert", "Luminance", 1 / (kPi * 0.09290304L)},
+    {"curie", "Activity", 3.7e10L},
+    {"rem", "EquivalentDose", 0.01L},
+    {"gon", "Angle", kPi / 200},
+    {"degree", "Angle", kPi / 180},
+    {"minute (angle)", "Angle", kPi / 10800},
+    {"second (angle)", "Angle", kPi / 648000},
+    {"revolution", "Angle", 2 * kPi},
+    {"cubic foot per minute", "Flow", 0.028316846592L / 60},
+    {"gallon (US) per minute", "Flow", 3.785411784e-3L / 60},
+    {"mile per gallon (US)", "FuelEconomy", 1609.344L / 3.785411784e-3L},
+    {"ampere hour", "Charge", 3600},
+    {"pound-force foot", "Torque", 0.3048L * 4.4482216152605L},
+    {"pound-force inch", "Torque", 0.0254L * 4.4482216152605L},
+    {"kilogram-force meter", "Torque", 9.80665L},
+    {"watt per square centimeter", "Irradiance", 1e4L},
+};
+
+TEST(LibraryAccuracy, EveryEverydayUnitOfThePublishedTableIsThere) {
+    const Calculator calculator = libraryCalculator();
+    const UnitRegistry& registry = calculator.registry();
+    for (const PublishedUnit& published : kNistUnits) {
+        SCOPED_TRACE(published.name);
+        const QuantityUnits* units = registry.findQuantity(published.quantity);
+        ASSERT_NE(units, nullptr) << published.quantity;
+        const bool found = std::any_of(units->begin(), units->end(), [&](const Unit* unit) {
+            return unit->offset == 0 &&
+                   std::fabs(unit->scale - published.factor) <= 1e-12L * published.factor;
+        });
+        EXPECT_TRUE(found) << "no unit of " << published.quantity << " is "
+                           << static_cast<double>(published.factor);
     }
 }
 
@@ -1395,10 +1740,11 @@ std::string numberText(long double value) {
 
 std::string unitValue(const Unit& unit) {
     const Unit& reference = *unit.referenceUnit;
-    const std::string factor = numberText(unit.scale / reference.scale) + " " + reference.symbol;
+    const std::string factor =
+        numberText(unit.scale / reference.scale) + " " + shownText(reference);
     if (unit.offset == 0) return factor;
-    return factor + " per step; 0 " + unit.symbol + " = " + numberText(-unit.offset) + " " +
-           reference.symbol;
+    return factor + " per step; 0 " + shownText(unit) + " = " + numberText(-unit.offset) + " " +
+           shownText(reference);
 }
 
 /// A dimension as text over the base quantities' names: "Length / Time^2", "1 / Time".
@@ -1424,7 +1770,8 @@ bool isAliasOf(const Unit& alias, const Unit& unit) {
            alias.offset == unit.offset;
 }
 
-std::string renderUnitsDocument(const UnitRegistry& registry) {
+std::string renderUnitsDocument(Calculator& calculator) {
+    const UnitRegistry& registry = calculator.registry();
     std::ostringstream out;
     out << "# Units of the default library\n\n"
         << "This page is generated from the files in `settings/` by the library test; do not edit "
@@ -1436,14 +1783,19 @@ std::string renderUnitsDocument(const UnitRegistry& registry) {
            "shown in the unit of its quantity that gives the shortest number; when two units "
            "give equally short numbers, the one listed first here wins. Units marked *(not "
            "shown)* are read in input and after `in` but never chosen for a result; other names "
-           "for a unit are listed beside it.\n";
+           "for a unit are listed beside it. A result in a unit is written with the text in the "
+           "column *Shown as* (its textbook form; the symbol where it has none), which reads back "
+           "as the same value. Each quantity is headed by the name menus and hints show for it, "
+           "followed by its name in the settings.\n";
     for (const auto& [quantity, units] : registry.quantities()) {
-        out << "\n## " << quantity << "\n\n";
+        out << "\n## " << registry.displayName(quantity) << "\n\n"
+            << "Settings name: `" << quantity << "`";
         if (const Dimension* dimension = registry.dimensionOf(quantity)) {
-            out << "Dimension: " << dimensionText(registry, *dimension) << "\n\n";
+            out << ", dimension: " << dimensionText(registry, *dimension);
         }
-        out << "| Symbol | Name | Description | Value | Also |\n"
-            << "|---|---|---|---|---|\n";
+        out << "\n\n"
+            << "| Symbol | Shown as | Name | Description | Value | Also |\n"
+            << "|---|---|---|---|---|---|\n";
         for (const Unit* unit : units) {
             const bool alias = std::any_of(units.begin(), units.end(), [&](const Unit* other) {
                 return isAliasOf(*unit, *other);
@@ -1456,10 +1808,23 @@ std::string renderUnitsDocument(const UnitRegistry& registry) {
                 also += "`" + other->symbol + "`";
             }
             out << "| `" << unit->symbol << "`" << (unit->displayed ? "" : " *(not shown)*")
-                << " | " << unit->name << " | " << unit->description << " | " << unitValue(*unit)
-                << " | " << also << " |\n";
+                << " | `" << shownText(*unit) << "` | " << unit->name << " | " << unit->description
+                << " | " << unitValue(*unit) << " | " << also << " |\n";
         }
     }
+    out << "\n## Constants\n\n"
+        << "Functions without parameters: type the name (`G * 5.97e24 kg / (6371 km)^2`). The "
+           "value is shown with ten significant digits.\n\n"
+        << "| Name | Value | Description |\n"
+        << "|---|---|---|\n";
+    const NumberFormat format = calculator.numberFormat();
+    calculator.setNumberFormat(NumberFormat(10));
+    for (const auto& [name, function] : registry.functions()) {
+        if (function.argumentCount != 0 || function.drawsRandom) continue;
+        out << "| `" << name << "` | " << calculator.evaluate(name).text << " | "
+            << function.description << " |\n";
+    }
+    calculator.setNumberFormat(format);
     out << "\n## Products and quotients\n\n"
         << "A product or quotient takes the quantity declared first with its dimension (a plain "
            "number when the dimensions cancel), unless a rule names another.";
@@ -1479,8 +1844,8 @@ std::string renderUnitsDocument(const UnitRegistry& registry) {
 }
 
 TEST(LibraryDocs, UnitsDocumentMatchesTheLibrary) {
-    const Calculator calculator = libraryCalculator();
-    const std::string rendered = renderUnitsDocument(calculator.registry());
+    Calculator calculator = libraryCalculator();
+    const std::string rendered = renderUnitsDocument(calculator);
     const char* update = std::getenv("QUANTREL_UPDATE_DOCS");
     if (update != nullptr && std::string_view(update) == "1") {
         std::ofstream file(kUnitsDocument, std::ios::binary | std::ios::trunc);

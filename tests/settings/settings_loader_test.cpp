@@ -739,3 +739,112 @@ TEST(SettingsLoader, DisplayTakesYesOrNoAndNeverHidesAReferenceUnit) {
 
 }  // namespace
 }  // namespace quantrel
+
+namespace quantrel {
+namespace {
+
+const char* const kShownUnits = R"xml(<Units>
+  <Quantity Name="Length"><Unit Symbol="m" Name="metre">1</Unit>
+    <Unit Symbol="km" Name="kilometre">1000 m</Unit></Quantity>
+  <Quantity Name="Time"><Unit Symbol="s">1</Unit><Unit Symbol="h">3600 s</Unit></Quantity>
+  <Quantity Name="SpeedOfTravel" Dimension="Length / Time" Display="natural">
+    <Unit Symbol="mps" Name="metre per second" Shown="m/s">1</Unit>
+    <Unit Symbol="kmh" Name="kilometre per hour" Shown="km/h">(1 / 3.6) mps</Unit>
+    <Unit Symbol="kph" Display="no" Shown="km/h">1 kmh</Unit>
+  </Quantity>
+  <Quantity Name="Length" Dimension="Length"/><Quantity Name="Time" Dimension="Time"/>
+  <Quantity Name="AbsorbedDose" DisplayName="Dose (absorbed)">
+    <Unit Symbol="Gy">1</Unit></Quantity>
+</Units>)xml";
+
+TEST(SettingsLoader, AUnitIsShownWithItsShownTextAndReadByItsSymbol) {
+    Calculator calc = test::calculatorFromXml(kShownUnits);
+    test::expectResult(calc, "36 kmh", "10 m/s");
+    test::expectResult(calc, "ans", "10 m/s");
+    test::expectResult(calc, "72 kmh in kmh", "72 km/h");
+    test::expectResult(calc, "ans", "20 m/s");
+    test::expectResult(calc, "ans in mps", "20 m/s");
+    test::expectResult(calc, "10 kph", "10 km/h");
+    test::expectResult(calc, "1 km / (1 h)", "1 km/h");
+    test::expectResult(calc, "36 kmh in mps + kmh", "10 m/s");
+    test::expectResult(calc, "37 kmh in mps + kmh", "10 m/s + 1 km/h");
+    test::expectResult(calc, "2 km", "2 km");  // without the attribute: the symbol
+
+    const std::vector<UnitEntry> units = calc.unitList();
+    const auto kmh = std::find_if(units.begin(), units.end(),
+                                  [](const UnitEntry& unit) { return unit.symbol == "kmh"; });
+    ASSERT_NE(kmh, units.end());
+    EXPECT_EQ(kmh->shown, "km/h");
+    EXPECT_EQ(kmh->quantityText, "Speed of travel");
+    const HintInfo hint = calc.describe("kmh");
+    EXPECT_EQ(hint.title, "kilometre per hour (km/h)");
+    EXPECT_EQ(hint.quantity, "Speed of travel");
+    EXPECT_EQ(calc.describe("km").title, "kilometre (km)");
+}
+
+TEST(SettingsLoader, AQuantityIsListedWithItsDisplayName) {
+    const Calculator calc = test::calculatorFromXml(kShownUnits);
+    std::vector<std::pair<std::string, std::string>> names;
+    for (const QuantityEntry& quantity : calc.quantityList())
+        names.emplace_back(quantity.name, quantity.displayName);
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"AbsorbedDose", "Dose (absorbed)"},
+        {"Length", "Length"},
+        {"SpeedOfTravel", "Speed of travel"},
+        {"Time", "Time"}};
+    EXPECT_EQ(names, expected);
+}
+
+TEST(SettingsLoader, QuantityNamesSplitIntoWordsAtTheirCapitals) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"AbsorbedDose", "Absorbed dose"},
+        {"PerAmount", "Per amount"},
+        {"Length", "Length"},
+        {"SpecificHeatCapacity", "Specific heat capacity"},
+        {"CO2Emission", "CO2 emission"},
+        {"DataURL", "Data URL"},
+        {"pH", "pH"},
+        {"SIPrefix", "SIPrefix"},
+        {"", ""},
+    };
+    for (const auto& [name, words] : rows)
+        EXPECT_EQ(wordsOfName(name), words) << name;
+}
+
+TEST(SettingsLoader, ShownTextsAndDisplayNamesMustBePrintable) {
+    struct Row {
+        const char* units;
+        const char* message;
+        const char* location;
+    };
+    const Row rows[] = {
+        {R"(<Quantity Name="L"><Unit Symbol="m" Shown="">1</Unit></Quantity>)",
+         "Configuration error (mem/units.xml): Invalid Shown value '' for unit 'm'",
+         "at mem/units.xml:2, unit 'm'"},
+        {R"(<Quantity Name="L"><Unit Symbol="m" Shown="a&#9;b">1</Unit></Quantity>)",
+         "Configuration error (mem/units.xml): Invalid Shown value 'a?b' for unit 'm'",
+         "at mem/units.xml:2, unit 'm'"},
+        {R"(<Quantity Name="L" DisplayName=""><Unit Symbol="m">1</Unit></Quantity>)",
+         "Configuration error (mem/units.xml): Invalid DisplayName value '' for quantity 'L'",
+         "at mem/units.xml:2, quantity 'L'"},
+        {R"(<Quantity Name="L" DisplayName="x&#10;y"/>)",
+         "Configuration error (mem/units.xml): Invalid DisplayName value 'x?y' for quantity 'L'",
+         "at mem/units.xml:2, quantity 'L'"},
+        {R"(<Quantity Name="L" DisplayName="Size"/><Quantity Name="L" DisplayName="Length"/>)",
+         "Configuration error (mem/units.xml): Quantity 'L' declared with two DisplayName values",
+         "at mem/units.xml:2, quantity 'L'"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.units);
+        test::expectSettingsFailure(std::string("<Units>\n") + row.units + "</Units>", row.message,
+                                    row.location);
+    }
+    // The same name twice is no conflict.
+    const Calculator calc = test::calculatorFromXml(
+        R"(<Units><Quantity Name="L" DisplayName="Size"><Unit Symbol="m">1</Unit></Quantity>
+  <Quantity Name="L" DisplayName="Size"/></Units>)");
+    EXPECT_EQ(calc.quantityList().front().displayName, "Size");
+}
+
+}  // namespace
+}  // namespace quantrel

@@ -93,7 +93,7 @@ void expectResult(Calculator& calculator, std::string_view input, std::string_vi
     SCOPED_TRACE(std::string("input: ") + std::string(input));
     try {
         // The record and the line agree: the text is the number written with the calculator's
-        // format, then the symbol of the unit it is shown in.
+        // format, then the shown text of the unit it is shown in (its symbol unless it has one).
         const EvaluationResult result = calculator.evaluate(input);
         EXPECT_EQ(result.text, expected);
         const bool inParts = result.text.find(" + ") != std::string::npos;
@@ -101,7 +101,7 @@ void expectResult(Calculator& calculator, std::string_view input, std::string_vi
             EXPECT_EQ(result.number, calculator.numberFormat().format(result.value));
         }
         if (result.unit != nullptr) {
-            EXPECT_EQ(result.unitText, result.unit->symbol);
+            EXPECT_EQ(result.unitText, shownText(*result.unit));
         }
         // A result split into parts ("5 ft + 10.8661 in") ends with its last part; any other is
         // that part alone.

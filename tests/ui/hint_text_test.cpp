@@ -84,18 +84,21 @@ TEST(HintFor, DescriptionCarriesParametersAndText) {
 TEST(HintHtml, WritesEachFormWithEscapedText) {
     HintText function;
     function.form = HintText::Form::Description;
-    function.info = {HintKind::Function, "hyp", "a b", "Hypotenuse <of> a & b"};
+    function.info = {HintKind::Function, "hyp", "a b", "Hypotenuse <of> a & b", {}};
     EXPECT_EQ(hintHtml(function),
               "<b>Function: </b>hyp<i>a b</i><br>Hypotenuse &lt;of&gt; a &amp; b");
 
     HintText unit;
     unit.form = HintText::Form::Description;
-    unit.info = {HintKind::Unit, "metre (m)", "", "The metre"};
+    unit.info = {HintKind::Unit, "metre (m)", "", "The metre", {}};
     EXPECT_EQ(hintHtml(unit), "<b>Unit: </b>metre (m)<br>The metre");
+    // With its quantity's display name, escaped as every text is.
+    unit.info = {HintKind::Unit, "kilometre per hour (km/h)", "", "Speed", "Speed <road>"};
+    EXPECT_EQ(hintHtml(unit), "<b>Speed &lt;road&gt; unit: </b>kilometre per hour (km/h)<br>Speed");
 
     HintText variable;
     variable.form = HintText::Form::Description;
-    variable.info = {HintKind::Variable, "ans", "", "Result of the previous calculation"};
+    variable.info = {HintKind::Variable, "ans", "", "Result of the previous calculation", {}};
     EXPECT_EQ(hintHtml(variable), "<b>Variable: </b>ans<br>Result of the previous calculation");
 
     HintText list;

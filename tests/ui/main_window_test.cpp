@@ -386,7 +386,7 @@ void MainWindowTest::hintsListAndDescribeNames() {
     w.type(QStringLiteral("5 s"));
     QCOMPARE(w.informationLine->plainText().trimmed(), QStringLiteral("sin sinh sq sqrt s"));
     w.type(QStringLiteral(" "));
-    QCOMPARE(w.informationLine->plainText(), QStringLiteral("Unit: second (s)\nThe second"));
+    QCOMPARE(w.informationLine->plainText(), QStringLiteral("Time unit: second (s)\nThe second"));
 
     w.clearInput();
     w.type(QStringLiteral("ans"));
