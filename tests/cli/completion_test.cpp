@@ -55,14 +55,7 @@ std::string bashOffers(const std::string& words) {
         "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _quantrel_cli \"$1\"; "
         "printf \"%s\\n\" \"${COMPREPLY[@]}\"' " +
         script + " " QUANTREL_CLI;
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return "popen failed";
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        output.append(buffer, n);
-    pclose(pipe);
-    return output;
+    return test::commandOutput(command);
 }
 
 TEST(CompletionScripts, BashOffersOptionsUnitsAndNothingMisleadingInQuotes) {

@@ -94,14 +94,7 @@ std::string runShell(const std::string& script, const std::filesystem::path& dir
     const std::string command = "cd '" + directory.string() + "' && XDG_CONFIG_HOME='" +
                                 directory.string() + "/config' PATH='" + programDir +
                                 "':\"$PATH\" sh script.sh 2>&1";
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return "popen failed";
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        output.append(buffer, n);
-    pclose(pipe);
-    return output;
+    return quantrel::test::commandOutput(command);
 }
 
 TEST(GuideExamples, EveryCalculationShowsWhatTheGuideSays) {

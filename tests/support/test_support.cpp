@@ -2,6 +2,7 @@
 
 #include "support/test_support.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -64,6 +65,17 @@ std::unique_ptr<UnitRegistry> makeTestRegistry(std::uint32_t seed) {
 
 Calculator makeTestCalculator(std::uint32_t seed) {
     return Calculator(makeTestRegistry(seed));
+}
+
+std::string commandOutput(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return "popen failed";
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, n);
+    pclose(pipe);
+    return output;
 }
 
 Calculator calculatorFromXml(const std::string& xml) {

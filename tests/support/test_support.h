@@ -30,6 +30,10 @@ Calculator makeTestCalculator(std::uint32_t seed = 5489);
 /// A calculator (seeded with 5489) over one settings file held in memory as "mem/units.xml".
 Calculator calculatorFromXml(const std::string& xml);
 
+/// What `command` writes to standard output when run by the shell ("popen failed" when it
+/// cannot be started).
+std::string commandOutput(const std::string& command);
+
 /// Expects loading one settings file held in memory as "mem/units.xml" to fail with the full
 /// message `message` located at `location` ("at mem/units.xml:2, unit 'km'").
 void expectSettingsFailure(const std::string& xml, std::string_view message,
