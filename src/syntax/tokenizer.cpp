@@ -254,48 +254,53 @@ std::vector<Token> tokenize(const NameLookup& names, std::string_view text,
                 ++end;
             if (end == i) throw TokenizerError("Syntax error", static_cast<int>(i));
             std::string_view name = text.substr(i, end - i);
-            const bool known =
-                names.findUnit(name) != nullptr || names.findFunction(name) != nullptr ||
-                findName(parameterNames, name) >= 0 || findName(variableNames, name) >= 0;
-            // Units joined by middle dots multiply: "N·m" is N * m. A name that is known as
-            // written keeps its meaning.
-            if (!known && isUnitProduct(names, name)) {
+            // Every name is looked up once; the forms below are tried only for names that are
+            // not known as written and hold a multi-byte character.
+            const Unit* unit = names.findUnit(name);
+            const Function* function = unit == nullptr ? names.findFunction(name) : nullptr;
+            const int parameter = unit || function ? -1 : findName(parameterNames, name);
+            const int variable =
+                unit || function || parameter >= 0 ? -1 : findName(variableNames, name);
+            const bool unknown = !unit && !function && parameter < 0 && variable < 0;
+            const bool wide = std::any_of(name.begin(), name.end(), [](char c) {
+                return static_cast<unsigned char>(c) >= 0x80;
+            });
+            // Units joined by middle dots multiply: "N·m" is N * m.
+            if (unknown && wide && isUnitProduct(names, name)) {
                 appendUnitProduct(names, name, i, tokens);
                 i = end;
                 continue;
             }
             // A superscript power after a unit symbol raises that unit: "m²" is m and ².
-            // A name that is known as written keeps its meaning.
             std::optional<SuperscriptPower> power;
-            if (names.findUnit(name) == nullptr && names.findFunction(name) == nullptr) {
+            if (unknown && wide) {
                 power = superscriptSuffix(name);
-                if (power && names.findUnit(name.substr(0, power->stemLength)) == nullptr) {
-                    power.reset();
-                }
+                if (power) unit = names.findUnit(name.substr(0, power->stemLength));
+                if (unit == nullptr) power.reset();
                 if (power) name = name.substr(0, power->stemLength);
             }
             Token token = makeToken(TokenKind::UnknownName, i);
             if (power) {
                 // The stem is a unit even where it is spelled "in".
                 token.kind = TokenKind::UnitSymbol;
-                token.unit = names.findUnit(name);
+                token.unit = unit;
             } else if (name == "nroot") {
                 token.kind = TokenKind::NRoot;
             } else if (name == "in") {
                 token.kind = TokenKind::In;
-                token.unit = names.findUnit(name);
-            } else if (const Unit* unit = names.findUnit(name)) {
+                token.unit = unit;
+            } else if (unit != nullptr) {
                 token.kind = TokenKind::UnitSymbol;
                 token.unit = unit;
-            } else if (const Function* function = names.findFunction(name)) {
+            } else if (function != nullptr) {
                 token.kind = TokenKind::FunctionName;
                 token.function = function;
-            } else if (const int index = findName(parameterNames, name); index >= 0) {
+            } else if (parameter >= 0) {
                 token.kind = TokenKind::ParameterName;
-                token.index = index;
-            } else if (const int index = findName(variableNames, name); index >= 0) {
+                token.index = parameter;
+            } else if (variable >= 0) {
                 token.kind = TokenKind::VariableName;
-                token.index = index;
+                token.index = variable;
             }
             token.text = name;
             tokens.push_back(std::move(token));
