@@ -66,27 +66,41 @@ std::string ConfigError::message(std::optional<std::string_view>) const {
     return full;
 }
 
-std::optional<Span> highlightSpan(const Error& error, std::string_view input) {
+namespace {
+
+Span clipped(std::string_view input, int begin, int end) {
     const int length = static_cast<int>(input.size());
-    const auto clip = [length](int begin, int end) {
-        begin = std::clamp(begin, 0, length);
-        end = std::clamp(end, begin, length);
-        return Span{begin, end};
-    };
-    if (const auto* parse = dynamic_cast<const ParseError*>(&error)) {
-        if (parse->token().kind == TokenKind::End) return clip(parse->token().position, length);
-        return clip(parse->token().position, parse->nextPosition());
-    }
-    if (const auto* tokenizer = dynamic_cast<const TokenizerError*>(&error)) {
-        return clip(tokenizer->position(), tokenizer->position() + 1);
-    }
-    if (const auto* math = dynamic_cast<const MathError*>(&error)) {
-        const int begin = math->first().position;
-        int end = math->last().position + static_cast<int>(math->last().text.size());
-        if (end <= begin) end = begin + 1;
-        return clip(begin, end);
-    }
+    begin = std::clamp(begin, 0, length);
+    end = std::clamp(end, begin, length);
+    return Span{begin, end};
+}
+
+}  // namespace
+
+std::optional<Span> Error::span(std::string_view) const {
     return std::nullopt;
+}
+
+std::optional<Span> ParseError::span(std::string_view input) const {
+    if (token_.kind == TokenKind::End) {
+        return clipped(input, token_.position, static_cast<int>(input.size()));
+    }
+    return clipped(input, token_.position, nextPosition());
+}
+
+std::optional<Span> TokenizerError::span(std::string_view input) const {
+    return clipped(input, position(), position() + 1);
+}
+
+std::optional<Span> MathError::span(std::string_view input) const {
+    const int begin = first().position;
+    int end = last().position + static_cast<int>(last().text.size());
+    if (end <= begin) end = begin + 1;
+    return clipped(input, begin, end);
+}
+
+std::optional<Span> highlightSpan(const Error& error, std::string_view input) {
+    return error.span(input);
 }
 
 }  // namespace quantrel

@@ -41,6 +41,8 @@ public:
     virtual std::string category() const = 0;
     /// The full one-line message; `input` is the text the error was found in, when known.
     virtual std::string message(std::optional<std::string_view> input = std::nullopt) const = 0;
+    /// The part of `input` the error is about, clipped to it; none for errors of the settings.
+    virtual std::optional<Span> span(std::string_view input) const;
 
     /// Where in the settings the error was found; none for errors in an input line.
     const std::optional<SettingsLocation>& location() const { return location_; }
@@ -59,6 +61,7 @@ public:
     TokenizerError(std::string text, int position) : Error(std::move(text)), position_(position) {}
     std::string category() const override { return "Tokenizer"; }
     std::string message(std::optional<std::string_view> input = std::nullopt) const override;
+    std::optional<Span> span(std::string_view input) const override;
     /// Byte offset of the character at which tokenizing stopped.
     int position() const { return position_; }
 
@@ -73,6 +76,7 @@ public:
         : Error(std::move(text)), token_(std::move(token)), nextPosition_(nextPosition) {}
     std::string category() const override { return "Parser"; }
     std::string message(std::optional<std::string_view> input = std::nullopt) const override;
+    std::optional<Span> span(std::string_view input) const override;
     /// A copy of the token under the parser's cursor when the error was raised.
     const Token& token() const { return token_; }
     /// Position of the token after it: the end of the span to mark.
@@ -90,6 +94,7 @@ public:
         : Error(std::move(text)), first_(std::move(first)), last_(std::move(last)) {}
     std::string category() const override { return "Math"; }
     std::string message(std::optional<std::string_view> input = std::nullopt) const override;
+    std::optional<Span> span(std::string_view input) const override;
     /// First and last token of the offending subexpression.
     const Token& first() const { return first_; }
     const Token& last() const { return last_; }
