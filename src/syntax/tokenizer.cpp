@@ -176,10 +176,10 @@ const Unit* unitOfPiece(const NameLookup& names, std::string_view piece,
     return nullptr;
 }
 
-/// Whether `name` is units joined by middle dots, as products are written ("N·m", "kg·s²"):
-/// every piece between the dots a unit, alone or with a superscript power.
+/// Whether `name` is a unit with a superscript power ("m²"), or units joined by middle dots as
+/// products are written ("N·m", "kg·s²"): every piece between the dots a unit, alone or with a
+/// superscript power.
 bool isUnitProduct(const NameLookup& names, std::string_view name) {
-    if (name.find(kMiddleDot) == std::string_view::npos) return false;
     std::optional<SuperscriptPower> power;
     while (true) {
         const std::size_t dot = name.find(kMiddleDot);
@@ -253,7 +253,7 @@ std::vector<Token> tokenize(const NameLookup& names, std::string_view text,
             while (end < text.size() && isIdentifierChar(text[end]))
                 ++end;
             if (end == i) throw TokenizerError("Syntax error", static_cast<int>(i));
-            std::string_view name = text.substr(i, end - i);
+            const std::string_view name = text.substr(i, end - i);
             // Every name is looked up once; the forms below are tried only for names that are
             // not known as written and hold a multi-byte character.
             const Unit* unit = names.findUnit(name);
@@ -265,26 +265,15 @@ std::vector<Token> tokenize(const NameLookup& names, std::string_view text,
             const bool wide = std::any_of(name.begin(), name.end(), [](char c) {
                 return static_cast<unsigned char>(c) >= 0x80;
             });
-            // Units joined by middle dots multiply: "N·m" is N * m.
+            // A superscript power after a unit raises that unit ("m²" is m and ²), and units
+            // joined by middle dots multiply ("N·m" is N * m).
             if (unknown && wide && isUnitProduct(names, name)) {
                 appendUnitProduct(names, name, i, tokens);
                 i = end;
                 continue;
             }
-            // A superscript power after a unit symbol raises that unit: "m²" is m and ².
-            std::optional<SuperscriptPower> power;
-            if (unknown && wide) {
-                power = superscriptSuffix(name);
-                if (power) unit = names.findUnit(name.substr(0, power->stemLength));
-                if (unit == nullptr) power.reset();
-                if (power) name = name.substr(0, power->stemLength);
-            }
             Token token = makeToken(TokenKind::UnknownName, i);
-            if (power) {
-                // The stem is a unit even where it is spelled "in".
-                token.kind = TokenKind::UnitSymbol;
-                token.unit = unit;
-            } else if (name == "nroot") {
+            if (name == "nroot") {
                 token.kind = TokenKind::NRoot;
             } else if (name == "in") {
                 token.kind = TokenKind::In;
@@ -304,12 +293,6 @@ std::vector<Token> tokenize(const NameLookup& names, std::string_view text,
             }
             token.text = name;
             tokens.push_back(std::move(token));
-            if (power) {
-                Token raised = makeToken(TokenKind::UnitPower, i + power->stemLength);
-                raised.index = power->exponent;
-                raised.text = text.substr(i + power->stemLength, end - i - power->stemLength);
-                tokens.push_back(std::move(raised));
-            }
             i = end;
         }
     }
