@@ -77,8 +77,11 @@ std::optional<Dimension> missingFactor(std::span<const Token> tokens, const Dime
             return std::nullopt;
         }
         std::optional<Dimension> factor = *token.unit->dimension;
-        // A whole power written after the unit: "s^2", "s^-1".
-        if (i + 2 < tokens.size() && tokens[i + 1].kind == TokenKind::Caret) {
+        // A whole power written after the unit: "s²", "s^2", "s^-1".
+        if (i + 1 < tokens.size() && tokens[i + 1].kind == TokenKind::UnitPower) {
+            factor = factor->power(tokens[i + 1].index);
+            ++i;
+        } else if (i + 2 < tokens.size() && tokens[i + 1].kind == TokenKind::Caret) {
             std::size_t at = i + 2;
             const bool negative = tokens[at].kind == TokenKind::Minus;
             if (negative) ++at;
