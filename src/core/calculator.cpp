@@ -187,8 +187,9 @@ EvaluationResult Calculator::shownInParts(long double value, const UnitTarget& t
 
     EvaluationResult result;
     // The record's number and unit text are those of the last part shown.
+    std::size_t partsShown = 0;
     const auto append = [&](long double amount, const std::string& number, const Unit& unit) {
-        if (!result.text.empty()) result.text += " + ";
+        if (partsShown++ > 0) result.text += " + ";
         result.text += number;
         result.text += ' ';
         result.text += shownText(unit);
@@ -211,13 +212,13 @@ EvaluationResult Calculator::shownInParts(long double value, const UnitTarget& t
         append(wholes[i], number, *parts[i].unit);
     }
     // At least one part is shown: the last one when all are zero.
-    if (remainder != 0 || result.text.empty()) {
+    if (remainder != 0 || partsShown == 0) {
         append(remainder, remainderText, *parts[last].unit);
     }
     // The sign once, in front, around all the parts: "-1 h + 30 min" would read as -30 min.
     // A value that shows as zero has none.
-    const bool severalParts = result.text.find(" + ") != std::string::npos;
-    const bool showsZero = result.text.starts_with("0 ") && !severalParts;
+    const bool severalParts = partsShown > 1;
+    const bool showsZero = partsShown == 1 && result.value == 0;
     if (value < 0 && !showsZero) {
         if (severalParts) {
             result.text.insert(0, "-(");
