@@ -31,7 +31,7 @@ std::string unitName(const UnitEntry& unit) {
 // a factor is given with; a unit with an offset tells its zero as well.
 std::string valueLine(const UnitEntry& unit) {
     const NumberFormat format(15);
-    std::string text = unitName(unit) + " (" + unit.quantity + ") = ";
+    std::string text = unitName(unit) + " (" + unit.quantityText + ") = ";
     if (unit.offset == 0) return text + format.format(unit.scale) + " " + unit.reference;
     // reference value = scale * value - offset
     return text + format.format(unit.scale) + " " + unit.reference + " per " + unit.symbol +
@@ -151,7 +151,7 @@ std::string answerText(const Calculator& calculator, std::string_view question) 
         return describeText(calculator, question);
     }
     if (const std::optional<QuantityEntry> quantity = calculator.findQuantity(question)) {
-        std::string text = "Quantity: " + safeText(quantity->name);
+        std::string text = "Quantity: " + safeText(quantity->displayName);
         if (!quantity->units.empty()) {
             text += ", reference unit " + safeText(quantity->units.front().symbol);
         }
