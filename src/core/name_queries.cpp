@@ -12,6 +12,7 @@
 #include "eval/node.h"
 #include "settings/unit_registry.h"
 #include "syntax/tokenizer.h"
+#include "units/quantity_algebra.h"
 
 namespace quantrel {
 namespace {
@@ -143,7 +144,7 @@ std::optional<std::vector<UnitEntry>> Calculator::conformableUnits(
     std::vector<const Unit*> fitting;
     const auto take = [&](const QuantityUnits& units) {
         for (const Unit* unit : units) {
-            if (TargetNode::fits(value, unit)) fitting.push_back(unit);
+            if (convertible(value, unit)) fitting.push_back(unit);
         }
     };
     if (const QuantityUnits* own = registry_->findQuantity(value->quantity)) take(*own);
@@ -196,7 +197,7 @@ Calculator::TargetCompletions Calculator::targetCompletions(std::string_view bef
     std::vector<std::string> others;
     for (auto it = registry_->units().lower_bound(prefix);
          it != registry_->units().end() && it->first.starts_with(prefix); ++it) {
-        if (wanted && TargetNode::fits(*wanted, &it->second)) {
+        if (wanted && convertible(*wanted, &it->second)) {
             completions.names.push_back(it->first);
         } else if (!prefix.empty()) {
             others.push_back(it->first);

@@ -10,6 +10,7 @@
 
 #include "base/token.h"
 #include "units/dimension.h"
+#include "units/quantity_algebra.h"
 
 namespace quantrel {
 
@@ -476,10 +477,7 @@ NodePtr enterUnit(NodePtr operand, const Unit& unit, const Token& unitToken);
 /// "m/s^2"), or a sum of units for a result split into parts ("ft + in").
 struct UnitTarget {
     enum class Kind { Single, Compound, Mixed };
-    struct Factor {
-        const Unit* unit = nullptr;
-        int exponent = 1;
-    };
+    using Factor = UnitPower;
     Kind kind = Kind::Single;
     /// The unit written first; for a single target the only one.
     const Unit* first = nullptr;
@@ -537,10 +535,6 @@ public:
     /// dimension or its inverse; units with an offset only as a single target). A single
     /// target gives its unit; the others give the expression's (its reciprocal's).
     const Unit* resultUnit(const UnitCatalog& units, const Scope& scope) const override;
-    /// Whether values of `value`'s quantity (none: a plain number) may be shown in `target`.
-    static bool fits(const Unit* value, const Unit* target);
-    /// Whether `target` measures the inverse dimension of `value`'s.
-    static bool fitsReciprocal(const Unit* value, const Unit* target);
     NodePtr fold(FoldContext& context) override;
     bool drawsRandom() const override { return expression_->drawsRandom(); }
     EvaluationCost cost(std::size_t parameterCount) const override;

@@ -246,28 +246,6 @@ long double TargetNode::evaluate(const Scope& scope) const {
     return fromReference(expression_->evaluate(scope));
 }
 
-bool TargetNode::fits(const Unit* value, const Unit* target) {
-    // A ratio is a plain number, and a plain number fits a ratio; otherwise a plain number fits
-    // no unit and no unit fits a plain number.
-    value = unlessRatio(value);
-    target = unlessRatio(target);
-    if (value == nullptr || target == nullptr) return value == target;
-    if (value->referenceUnit == target->referenceUnit) return true;
-    const Dimension* valueDimension = value->dimension;
-    const Dimension* targetDimension = target->dimension;
-    return valueDimension != nullptr && targetDimension != nullptr &&
-           *valueDimension == *targetDimension;
-}
-
-bool TargetNode::fitsReciprocal(const Unit* value, const Unit* target) {
-    value = unlessRatio(value);
-    target = unlessRatio(target);
-    if (value == nullptr || target == nullptr || target->offset != 0) return false;
-    if (value->dimension == nullptr || target->dimension == nullptr) return false;
-    const std::optional<Dimension> product = value->dimension->times(*target->dimension);
-    return product && product->isEmpty();
-}
-
 TargetValue TargetNode::convert(const UnitCatalog& units, const Scope& scope) const {
     checkScale();  // the divisor is tested first, as a division does
     TargetValue result;
@@ -287,35 +265,7 @@ TargetValue TargetNode::convert(const UnitCatalog& units, const Scope& scope) co
 }
 
 const Unit* TargetNode::compoundUnit(const UnitCatalog& units) const {
-    // With dimensions everywhere, the product of the dimensions; otherwise the rules, left to
-    // right, one factor at a time.
-    std::optional<Dimension> dimension = Dimension();
-    for (const UnitTarget::Factor& factor : target_.factors) {
-        const Dimension* own = factor.unit->dimension;
-        if (own == nullptr || !dimension) {
-            dimension.reset();
-            break;
-        }
-        const std::optional<Dimension> power = own->power(factor.exponent);
-        if (!power) fail("Dimension too large");
-        dimension = dimension->times(*power);
-        if (!dimension) fail("Dimension too large");
-    }
-    if (dimension) {
-        if (dimension->isEmpty()) return nullptr;
-        const Unit* unit = units.unitOfDimension(*dimension);
-        if (unit == nullptr) fail("Too many derived units");
-        return unit;
-    }
-    const Unit* current = nullptr;
-    for (const UnitTarget::Factor& factor : target_.factors) {
-        const Unit* unit = factor.unit->referenceUnit;
-        for (int i = 0; i < std::abs(factor.exponent); ++i) {
-            current = answered(factor.exponent < 0 ? quotientQuantity(units, current, unit)
-                                                   : productQuantity(units, current, unit));
-        }
-    }
-    return current;
+    return answered(compoundQuantity(units, target_.factors));
 }
 
 const Unit* TargetNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
@@ -332,8 +282,8 @@ TargetNode::Check TargetNode::checkTarget(const UnitCatalog& units, const Unit* 
     switch (target_.kind) {
         case UnitTarget::Kind::Single: {
             const Unit* target = target_.first;
-            if (fits(value, target)) return {target, false};
-            if (fitsReciprocal(value, target)) return {target, true};
+            if (convertible(value, target)) return {target, false};
+            if (convertibleByReciprocal(value, target)) return {target, true};
             throw cannotConvert(target->quantity);
         }
         case UnitTarget::Kind::Compound: {
@@ -343,8 +293,8 @@ TargetNode::Check TargetNode::checkTarget(const UnitCatalog& units, const Unit* 
                 }
             }
             const Unit* target = compoundUnit(units);
-            if (fits(value, target)) return {value, false};
-            if (fitsReciprocal(value, target)) return {target, true};
+            if (convertible(value, target)) return {value, false};
+            if (convertibleByReciprocal(value, target)) return {target, true};
             throw cannotConvert(target != nullptr ? target->quantity : target_.text);
         }
         case UnitTarget::Kind::Mixed:
@@ -352,7 +302,7 @@ TargetNode::Check TargetNode::checkTarget(const UnitCatalog& units, const Unit* 
                 if (factor.unit->offset != 0) {
                     fail("Can't use " + factor.unit->symbol + " in a mixed unit");
                 }
-                if (!fits(value, factor.unit)) {
+                if (!convertible(value, factor.unit)) {
                     throw cannotConvert(factor.unit->quantity);
                 }
             }

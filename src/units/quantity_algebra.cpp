@@ -3,6 +3,7 @@
 #include "units/quantity_algebra.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -149,6 +150,40 @@ QuantityAnswer rootQuantity(const UnitCatalog& units, const Unit* base, long dou
     const std::optional<Dimension> root = base->dimension->root(degree);
     if (!root) return refused(cannot);
     return ofDimension(units, root);
+}
+
+QuantityAnswer compoundQuantity(const UnitCatalog& units, std::span<const UnitPower> factors) {
+    // One unit at a time, as the product or quotient written out would be: "m/s^2" is
+    // m / s / s, so a rule for each step serves as it would in an expression.
+    const Unit* current = nullptr;
+    for (const UnitPower& factor : factors) {
+        const Unit* unit = factor.unit->referenceUnit;
+        for (int i = 0; i < std::abs(factor.exponent); ++i) {
+            const QuantityAnswer step = factor.exponent < 0 ? quotientQuantity(units, current, unit)
+                                                            : productQuantity(units, current, unit);
+            if (!step.ok()) return step;
+            current = step.unit;
+        }
+    }
+    return QuantityAnswer{current, {}};
+}
+
+bool convertible(const Unit* value, const Unit* target) {
+    value = unlessRatio(value);
+    target = unlessRatio(target);
+    if (value == nullptr || target == nullptr) return value == target;
+    if (value->referenceUnit == target->referenceUnit) return true;
+    return value->dimension != nullptr && target->dimension != nullptr &&
+           *value->dimension == *target->dimension;
+}
+
+bool convertibleByReciprocal(const Unit* value, const Unit* target) {
+    value = unlessRatio(value);
+    target = unlessRatio(target);
+    if (value == nullptr || target == nullptr || target->offset != 0) return false;
+    if (value->dimension == nullptr || target->dimension == nullptr) return false;
+    const std::optional<Dimension> product = value->dimension->times(*target->dimension);
+    return product && product->isEmpty();
 }
 
 }  // namespace quantrel

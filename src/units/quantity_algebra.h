@@ -8,6 +8,7 @@
 // the quantity; none for a plain number) and answered by the reference unit of the result's
 // quantity (none for a plain number).
 
+#include <span>
 #include <string>
 
 namespace quantrel {
@@ -35,5 +36,22 @@ QuantityAnswer powerQuantity(const UnitCatalog& units, const Unit* base, long do
 /// by the degree. A plain number stays one; a base without dimension is refused (the caller
 /// decides what such a root means).
 QuantityAnswer rootQuantity(const UnitCatalog& units, const Unit* base, long double degree);
+
+/// A unit raised to a whole power, as one factor of a compound unit ("s^-2" in "m/s^2").
+struct UnitPower {
+    const Unit* unit = nullptr;
+    int exponent = 1;
+};
+
+/// The quantity of a compound unit, its factors multiplied and divided from left to right one
+/// unit at a time: "kg*m^2/s^2" is kg * m * m / s / s, each step a product or a quotient.
+QuantityAnswer compoundQuantity(const UnitCatalog& units, std::span<const UnitPower> factors);
+
+/// Whether a value of `value`'s quantity converts into `target`: the same quantity or the same
+/// dimension. A ratio counts as a plain number, and a plain number only fits a plain number.
+bool convertible(const Unit* value, const Unit* target);
+/// Whether a value converts into `target` by its reciprocal: the two dimensions multiply to a
+/// plain number, and the target has no offset.
+bool convertibleByReciprocal(const Unit* value, const Unit* target);
 
 }  // namespace quantrel
