@@ -88,8 +88,7 @@ EvaluationResult Calculator::compute(std::string_view text, bool allowRandom,
         // The value is worked out once, in the reference unit of its quantity: that is what
         // ans keeps, whatever the target shows.
         const TargetValue converted = target->convert(*registry_, scope);
-        after.value = converted.value;
-        after.unit = converted.valueUnit != nullptr ? converted.valueUnit->referenceUnit : nullptr;
+        after.keep(converted.value, converted.valueUnit);
         EvaluationResult result = shownInTarget(*target, converted);
         result.note = parser.readingNote();
         if (converted.reciprocal) {
@@ -100,17 +99,24 @@ EvaluationResult Calculator::compute(std::string_view text, bool allowRandom,
     }
 
     const long double value = root->evaluate(scope);
-    const Unit* shownUnit = nullptr;
-    long double shownValue = value;
-    if (const Unit* unit = unlessRatio(root->resultUnit(*registry_, scope))) {
-        shownUnit = &chooseDisplayUnit(*registry_, value, *unit);
-        if (shownUnit != unit) shownValue = toDisplay(value, *shownUnit);
-    }
-    after.value = value;
-    after.unit = shownUnit != nullptr ? shownUnit->referenceUnit : nullptr;
-    EvaluationResult result = shown(shownValue, shownUnit);
+    const Unit* unit = unlessRatio(root->resultUnit(*registry_, scope));
+    after.keep(value, unit);
+    EvaluationResult result = shownInChosenUnit(value, unit);
     result.note = parser.readingNote();
     return result;
+}
+
+void Calculator::AnsAfter::keep(long double v, const Unit* u) {
+    u = unlessRatio(u);
+    value = v;
+    unit = u != nullptr ? u->referenceUnit : nullptr;
+}
+
+EvaluationResult Calculator::shownInChosenUnit(long double value, const Unit* unit) const {
+    unit = unlessRatio(unit);
+    if (unit == nullptr) return shown(value, nullptr);
+    const Unit& chosen = chooseDisplayUnit(*registry_, value, *unit);
+    return shown(&chosen == unit ? value : toDisplay(value, chosen), &chosen);
 }
 
 EvaluationResult Calculator::shownInTarget(const TargetNode& target,
@@ -162,20 +168,15 @@ EvaluationResult Calculator::shownInParts(long double value, const UnitTarget& t
         rest = std::max(0.0L, rest - wholes[i] * scale);
     }
     long double remainder = rest / parts[last].unit->scale;
-    std::string remainderText = format_.format(remainder);
     // A remainder that is shown as a whole unit of the part before it carries over, and so on
     // upwards: 59.9999999 s shows as 1 min.
     const auto reaches = [&](long double amount, std::size_t part) {
         return amount * parts[part].unit->scale >= parts[part - 1].unit->scale * (1 - 1e-12L);
     };
     if (last > 0) {
-        double shownRemainder = 0;
-        std::from_chars(remainderText.data(), remainderText.data() + remainderText.size(),
-                        shownRemainder);
-        if (reaches(shownRemainder, last)) {
+        if (reaches(format_.rounded(remainder), last)) {
             wholes[last - 1] += 1;
             remainder = 0;
-            remainderText = format_.format(0);
         }
         for (std::size_t i = last - 1; i > 0; --i) {
             if (reaches(wholes[i], i)) {
@@ -213,7 +214,7 @@ EvaluationResult Calculator::shownInParts(long double value, const UnitTarget& t
     }
     // At least one part is shown: the last one when all are zero.
     if (remainder != 0 || partsShown == 0) {
-        append(remainder, remainderText, *parts[last].unit);
+        append(remainder, format_.format(remainder), *parts[last].unit);
     }
     // The sign once, in front, around all the parts: "-1 h + 30 min" would read as -30 min.
     // A value that shows as zero has none.
@@ -231,9 +232,7 @@ EvaluationResult Calculator::shownInParts(long double value, const UnitTarget& t
 }
 
 EvaluationResult Calculator::ansResult() const {
-    if (ansUnit_ == nullptr) return shown(ansValue_, nullptr);
-    const Unit& unit = chooseDisplayUnit(*registry_, ansValue_, *ansUnit_);
-    return shown(&unit == ansUnit_ ? ansValue_ : toDisplay(ansValue_, unit), &unit);
+    return shownInChosenUnit(ansValue_, ansUnit_);
 }
 
 long double toDisplay(long double value, const Unit& unit) {

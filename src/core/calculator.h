@@ -190,6 +190,9 @@ private:
         long double value = 0;
         const Unit* unit = nullptr;
         bool refused = false;
+        /// Keeps `v`, a value in the reference unit of `u`'s quantity (none or a ratio: a plain
+        /// number), with that reference unit.
+        void keep(long double v, const Unit* u);
     };
     /// Evaluates `text` against the current `ans` without changing it; `after` receives what
     /// ans becomes. With `allowRandom` false, a line that draws random numbers is refused
@@ -197,6 +200,9 @@ private:
     /// its texts are the larger part of a short line's work.
     EvaluationResult compute(std::string_view text, bool allowRandom, AnsAfter& after) const;
     EvaluationResult shown(long double value, const Unit* unit) const;
+    /// `value`, in the reference unit of `unit`'s quantity, in the unit the display choice
+    /// picks: how a line without a target and `ans` are shown.
+    EvaluationResult shownInChosenUnit(long double value, const Unit* unit) const;
     EvaluationResult shownInTarget(const TargetNode& target, const TargetValue& converted) const;
     EvaluationResult shownInParts(long double value, const UnitTarget& target) const;
 

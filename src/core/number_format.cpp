@@ -203,6 +203,20 @@ std::size_t NumberFormat::length(long double x) const {
     return (value < 0 ? 1 : 0) + decimalLength(decompose(std::fabs(value), precision_), precision_);
 }
 
+namespace {
+
+/// The value of a decomposition, digits times a power of ten: from the table, which is much
+/// faster than pow and exact enough for a tolerance of 1e-9; pow only outside its range.
+long double decimalValue(const Decimal& decimal) {
+    const int power = decimal.exponent - (decimal.digitCount - 1);
+    const long double scale = power >= -kMaxPower && power <= kMaxPower
+                                  ? powersOfTen()[static_cast<std::size_t>(power + kMaxPower)]
+                                  : std::pow(10.0L, power);
+    return static_cast<long double>(decimal.digits) * scale;
+}
+
+}  // namespace
+
 NumberFormat::Measure NumberFormat::measure(long double x) const {
     const double value = static_cast<double>(x);
     if (const std::string_view special = specialText(value); !special.empty()) {
@@ -210,15 +224,15 @@ NumberFormat::Measure NumberFormat::measure(long double x) const {
     }
     const double magnitude = std::fabs(value);  // the number the text is written from
     const Decimal decimal = decompose(magnitude, precision_);
-    // The text's value, digits times a power of ten: from the table, which is much faster than
-    // pow and exact enough for a tolerance of 1e-9; pow only outside its range.
-    const int power = decimal.exponent - (decimal.digitCount - 1);
-    const long double scale = power >= -kMaxPower && power <= kMaxPower
-                                  ? powersOfTen()[static_cast<std::size_t>(power + kMaxPower)]
-                                  : std::pow(10.0L, power);
-    const long double shown = static_cast<long double>(decimal.digits) * scale;
     return {(value < 0 ? 1 : 0) + decimalLength(decimal, precision_),
-            std::fabs(shown - magnitude) <= 1e-9L * magnitude};
+            std::fabs(decimalValue(decimal) - magnitude) <= 1e-9L * magnitude};
+}
+
+long double NumberFormat::rounded(long double x) const {
+    const double value = static_cast<double>(x);
+    if (!specialText(value).empty()) return value;
+    const long double magnitude = decimalValue(decompose(std::fabs(value), precision_));
+    return value < 0 ? -magnitude : magnitude;
 }
 
 bool NumberFormat::isPlain(long double x) {

@@ -33,6 +33,9 @@ public:
         bool exact = true;
     };
     Measure measure(long double x) const;
+    /// The number format(x) writes, as a number: x rounded to the precision (to the accuracy of
+    /// a double), so that 59.9999999 at six digits is 60.
+    long double rounded(long double x) const;
 
     /// A length format(x) never falls short of, told from the magnitude alone, without working
     /// out digits: it lets a search for the shortest text pass over hopeless numbers cheaply.
