@@ -70,6 +70,12 @@ void foldToFixedPoint(NodePtr& root, const UnitCatalog& units, const Scope& scop
 NumberNode::NumberNode(long double value, Token token)
     : Node(std::move(token), kLeafPrecedence, true), value_(value) {}
 
+NumberNode::NumberNode(long double value, Token token, const Unit* unit, int height)
+    : NumberNode(value, std::move(token)) {
+    setUnit(unit);
+    setHeight(height);
+}
+
 std::string NumberNode::toString() const {
     char buffer[64];
     const auto result =
@@ -459,7 +465,14 @@ std::string RootNode::toString() const {
 
 NodePtr enterUnit(NodePtr operand, const Unit& unit, const Token& unitToken) {
     const Unit& reference = *unit.referenceUnit;
-    auto factor = std::make_unique<NumberNode>(unit.scale / reference.scale, unitToken);
+    const long double scale = unit.scale / reference.scale;
+    if (const auto* number = dynamic_cast<const NumberNode*>(operand.get());
+        number != nullptr && number->unit() == nullptr) {
+        // What folding the product and the difference below would give, with their height.
+        return std::make_unique<NumberNode>(number->value() * scale - unit.offset, unitToken,
+                                            &reference, number->height() + 2);
+    }
+    auto factor = std::make_unique<NumberNode>(scale, unitToken);
     auto product = std::make_unique<MultiplyNode>(std::move(operand), std::move(factor),
                                                   kProductPrecedence, unitToken);
     auto offset = std::make_unique<NumberNode>(unit.offset, unitToken);

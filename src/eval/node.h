@@ -138,6 +138,8 @@ const Token& emptyToken();
 class NumberNode : public Node {
 public:
     NumberNode(long double value, Token token);
+    /// A number of `unit` that stands for a subtree `height` levels high, already worked out.
+    NumberNode(long double value, Token token, const Unit* unit, int height);
     long double value() const { return value_; }
     std::string toString() const override;
     long double evaluate(const Scope& scope) const override;
@@ -470,7 +472,9 @@ private:
 };
 
 /// The subtree for a unit written after an operand: x * (U.scale / R.scale) - U.offset, in R,
-/// the reference unit of U. Every added node carries the unit's token.
+/// the reference unit of U. Every added node carries the unit's token. After a number written
+/// without a unit, the common "5 km", the subtree is worked out at once: a number in R, with the
+/// unit's token and the subtree's height.
 NodePtr enterUnit(NodePtr operand, const Unit& unit, const Token& unitToken);
 
 /// What follows "in": one unit, a product of units with whole powers ("km/h", "kW h",
