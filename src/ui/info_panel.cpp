@@ -154,7 +154,10 @@ void InfoPanel::render() {
     } else {
         const QStyle::StandardPixmap which =
             errorRows_ > 0 ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxInformation;
-        icon_->setPixmap(style()->standardIcon(which).pixmap(iconSize, iconSize));
+        const QPixmap picture = style()->standardIcon(which).pixmap(iconSize, iconSize);
+        icon_->setPixmap(picture);
+        // A style without these icons leaves no empty square beside the text.
+        icon_->setVisible(!picture.isNull());
     }
 }
 
