@@ -75,17 +75,18 @@ int main(int argc, char* argv[]) {
         QTest::keyClick(input, Qt::Key_Delete);
         if (expression == QStringLiteral("--units")) {
             // The window with the browser drawn over its lower part, as it opens over it.
-            QTest::keyClicks(input, QStringLiteral("5 km/h in "));
+            window.resize(760, 520);
+            QTest::keyClicks(input, QStringLiteral("60 mph in "));
             window.showBrowser(quantrel::ui::UnitBrowser::Units);
             auto* browser = window.findChild<quantrel::ui::UnitBrowser*>();
-            browser->resize(window.width() - 60, window.height() - 90);
+            browser->resize(window.width() - 60, window.height() - 110);
             QTest::keyClicks(browser->findChild<QLineEdit*>(QStringLiteral("search")), query);
             QTest::qWait(200);
             QPixmap picture = window.grab();
             QPainter painter(&picture);
             const QPixmap dialog = browser->grab();
-            painter.fillRect(QRect(QPoint(29, 79), dialog.size() + QSize(2, 2)), Qt::darkGray);
-            painter.drawPixmap(30, 80, dialog);
+            painter.fillRect(QRect(QPoint(29, 99), dialog.size() + QSize(2, 2)), Qt::darkGray);
+            painter.drawPixmap(30, 100, dialog);
             painter.end();
             return picture.save(args[1]) ? 0 : 1;
         }
