@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that building Quantrel needs, when they are missing.
-# Usage: scripts/setup.sh [run|test|bench|fuzz]
+# Usage: scripts/setup.sh [run|test|bench|fuzz|screenshot]
 set -euo pipefail
 
 purpose=${1:-run}
@@ -12,7 +12,8 @@ case "$purpose" in
                      lintian desktop-file-utils appstream dpkg-dev) ;;
     bench) packages+=(libbenchmark-dev units hyperfine) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
-    *) echo "usage: $0 [run|test|bench|fuzz]" >&2; exit 2 ;;
+    screenshot) packages+=(xvfb xauth fonts-dejavu-core) ;;
+    *) echo "usage: $0 [run|test|bench|fuzz|screenshot]" >&2; exit 2 ;;
 esac
 
 missing=()

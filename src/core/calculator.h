@@ -88,6 +88,14 @@ struct Lexeme {
     std::string text;         ///< a name or number as written; empty for operators and the end
 };
 
+/// A piece of an input text with what it is, for colouring the input.
+struct TokenSpan {
+    enum class Kind { Number, Unit, Function, Variable, Unknown, Operator, Bracket, Keyword };
+    Kind kind = Kind::Operator;  ///< Keyword: "in"; Operator also covers "?", ":", "%" and the like
+    int begin = 0;               ///< byte offset of the first character
+    int end = 0;                 ///< byte offset after the last character
+};
+
 /// The engine behind both front ends: owns the registry and the previous result `ans`, and
 /// turns one input line into one result.
 class Calculator {
@@ -169,12 +177,17 @@ public:
     /// The pieces of `text` as the tokenizer cuts them, ending with an End piece; none when the
     /// text does not tokenize. Names are not resolved against parameters or variables.
     std::optional<std::vector<Lexeme>> lexemes(std::string_view text) const;
+    /// The pieces of `text` with their kinds, blanks left out, for colouring. Where the text stops
+    /// tokenizing, the pieces before that point.
+    std::vector<TokenSpan> tokenSpans(std::string_view text) const;
     /// The name a line failed on because it is no unit, function or variable, if that is why
     /// `error` was raised.
     static std::optional<std::string> unknownName(const Error& error);
-    /// Up to `limit` known names closest to `name`, in byte order: units (also found by their
-    /// long names and plurals: "kilometres" offers "km"), functions and ans. Only the closest
-    /// kind of likeness found is offered: the same name, a few letters off, or a prefix.
+    /// Up to `limit` known names closest to `name`, the closest first, then the shown units before
+    /// the hidden ones, the shorter names before the longer, and so in byte order: units (also
+    /// found by their long names and plurals: "kilometres" offers "km"), functions and ans. Only
+    /// the closest kind of likeness found is offered: the same name, a few letters off, or a
+    /// prefix.
     std::vector<std::string> closestNames(std::string_view name, std::size_t limit = 3) const;
     /// Where the name that ends at `cursor` of `line` begins, or `cursor` when none ends there;
     /// also for text that does not tokenize.

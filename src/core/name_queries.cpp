@@ -325,6 +325,63 @@ std::optional<std::vector<Lexeme>> Calculator::lexemes(std::string_view text) co
     return pieces;
 }
 
+std::vector<TokenSpan> Calculator::tokenSpans(std::string_view text) const {
+    const std::array<std::string_view, 1> variables{"ans"};
+    std::vector<Token> tokens;
+    try {
+        tokens = tokenize(*registry_, text, {}, variables);
+    } catch (const TokenizerError& error) {
+        // The pieces before the character that begins no token.
+        const std::size_t stop = std::min(text.size(), static_cast<std::size_t>(error.position()));
+        try {
+            tokens = tokenize(*registry_, text.substr(0, stop), {}, variables);
+        } catch (const TokenizerError&) {
+            return {};
+        }
+    }
+    std::vector<TokenSpan> spans;
+    spans.reserve(tokens.size());
+    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+        const Token& token = tokens[i];
+        TokenSpan::Kind kind = TokenSpan::Kind::Operator;
+        switch (token.kind) {
+            case TokenKind::Number:
+                kind = TokenSpan::Kind::Number;
+                break;
+            case TokenKind::UnitSymbol:
+            case TokenKind::UnitPower:
+                kind = TokenSpan::Kind::Unit;
+                break;
+            case TokenKind::FunctionName:
+                kind = TokenSpan::Kind::Function;
+                break;
+            case TokenKind::VariableName:
+            case TokenKind::ParameterName:
+                kind = TokenSpan::Kind::Variable;
+                break;
+            case TokenKind::UnknownName:
+                kind = TokenSpan::Kind::Unknown;
+                break;
+            case TokenKind::OpenParen:
+            case TokenKind::CloseParen:
+            case TokenKind::Bar:
+                kind = TokenSpan::Kind::Bracket;
+                break;
+            case TokenKind::In:
+                kind = TokenSpan::Kind::Keyword;
+                break;
+            default:
+                break;
+        }
+        // A piece reaches up to the next one, without the blanks between them.
+        std::size_t end = static_cast<std::size_t>(tokens[i + 1].position);
+        while (end > static_cast<std::size_t>(token.position) && isBlankChar(text[end - 1]))
+            --end;
+        spans.push_back({kind, token.position, static_cast<int>(end)});
+    }
+    return spans;
+}
+
 std::size_t Calculator::nameStartBefore(std::string_view line, std::size_t cursor) {
     return quantrel::nameStartBefore(line, cursor);
 }

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <tuple>
 #include <vector>
 
 #include "core/calculator.h"
@@ -102,8 +101,11 @@ std::vector<std::string> Calculator::closestNames(std::string_view name, std::si
     struct Candidate {
         int score;
         std::string name;
+        // As close, the shorter name is the more common one ("km" before "kNm" for "kmm").
         bool operator<(const Candidate& other) const {
-            return std::tie(score, name) < std::tie(other.score, other.name);
+            if (score != other.score) return score < other.score;
+            if (name.size() != other.name.size()) return name.size() < other.name.size();
+            return name < other.name;
         }
     };
     std::vector<Candidate> candidates;

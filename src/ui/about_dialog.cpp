@@ -4,6 +4,7 @@
 
 #include "ui/dialog_metrics.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QDesktopServices>
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QUrl>
 
@@ -62,13 +62,26 @@ AboutDialog::AboutDialog(std::filesystem::path userGuide, QWidget* parent)
     const QFont dialogFont = interfaceFont(8, QFont::Normal);
     setFont(dialogFont);
     const DialogUnits units(dialogFont);
-    setFixedSize(units.x(255), units.y(131));
+    // The notice is shown whole: the box grows below the banner to the height the text takes.
+    auto* notice = new QLabel(noticeText(), this);
+    notice->setObjectName(QStringLiteral("notice"));
+    notice->setWordWrap(true);
+    notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    notice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    notice->setForegroundRole(QPalette::Text);
+    const QRect noticeArea = units.rect(7, 48, 241, 49);
+    const int noticeHeight =
+        std::max(noticeArea.height(), notice->heightForWidth(noticeArea.width()));
+    notice->setGeometry(noticeArea.x(), noticeArea.y(), noticeArea.width(), noticeHeight);
+    const int grown = noticeHeight - noticeArea.height();
+    setFixedSize(units.x(255), units.y(131) + grown);
 
     auto* band = new QWidget(this);
-    band->setGeometry(units.rect(0, 40, 255, 64));
+    band->setGeometry(units.rect(0, 40, 255, 64).adjusted(0, 0, 0, grown));
     // The band behind the text takes the base colour of the palette, dark in a dark theme.
     band->setAutoFillBackground(true);
     band->setBackgroundRole(QPalette::Base);
+    band->lower();
 
     auto* banner = new QLabel(this);
     banner->setObjectName(QStringLiteral("banner"));
@@ -84,21 +97,14 @@ AboutDialog::AboutDialog(std::filesystem::path userGuide, QWidget* parent)
     versionColours.setColor(QPalette::WindowText, Qt::white);
     version->setPalette(versionColours);
 
-    auto* notice = new QPlainTextEdit(this);
-    notice->setObjectName(QStringLiteral("notice"));
-    notice->setGeometry(units.rect(7, 48, 241, 49));
-    notice->setReadOnly(true);
-    notice->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    notice->setPlainText(noticeText());
-
     auto* separator = new QFrame(this);
-    separator->setGeometry(units.rect(0, 103, 262, 1).adjusted(0, 0, 0, 1));
+    separator->setGeometry(units.rect(0, 103, 262, 1).adjusted(0, grown, 0, grown + 1));
     separator->setFrameShape(QFrame::HLine);
     separator->setFrameShadow(QFrame::Sunken);
 
     auto* guide = new QPushButton(QStringLiteral("Quantrel user guide"), this);
     guide->setObjectName(QStringLiteral("userGuideLink"));
-    guide->setGeometry(units.rect(6, 108, 150, 14));
+    guide->setGeometry(units.rect(6, 108, 150, 14).translated(0, grown));
     guide->setFlat(true);
     guide->setAutoDefault(false);
     guide->setCursor(Qt::PointingHandCursor);
@@ -110,7 +116,7 @@ AboutDialog::AboutDialog(std::filesystem::path userGuide, QWidget* parent)
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("ok"));
-    ok->setGeometry(units.rect(199, 109, 50, 14));
+    ok->setGeometry(units.rect(199, 109, 50, 14).translated(0, grown));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
     ok->setFocus();
@@ -138,6 +144,10 @@ void AboutDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void AboutDialog::openUserGuide() {
+    if (opener_) {
+        opener_();
+        return;
+    }
     if (userGuide_.empty()) return;
     // A failure to open the guide is not reported; the box stays open either way.
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(userGuide_.string())));

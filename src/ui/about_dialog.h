@@ -3,12 +3,15 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <utility>
 
 #include <QDialog>
 
 namespace quantrel::ui {
 
-/// The about box: the banner with the version, the notice text, a link to the user guide and OK.
+/// The about box: the banner with the version, the whole notice text, a link to the user guide
+/// and OK.
 /// Escape does not close it; OK and the close box do.
 class AboutDialog : public QDialog {
     Q_OBJECT
@@ -22,6 +25,8 @@ public:
 
     /// The notice text: the program's notice and the credit for the random number generator.
     static QString noticeText();
+    /// Opens the guide with `opener` instead of the desktop's browser.
+    void setGuideOpener(std::function<void()> opener) { opener_ = std::move(opener); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -30,6 +35,7 @@ private:
     void openUserGuide();
 
     std::filesystem::path userGuide_;
+    std::function<void()> opener_;
 };
 
 }  // namespace quantrel::ui

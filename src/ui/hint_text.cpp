@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "core/number_format.h"
+
 namespace quantrel::ui {
 namespace {
 
@@ -30,34 +32,69 @@ std::string_view clippedPrefix(std::string_view text, int caret) {
 HintText hintFor(const Calculator& calculator, std::string_view prefix) {
     HintText hint;
     const std::optional<Lexeme> token = lastHintLexeme(calculator, prefix);
-    // An operator begins no name, so it offers nothing and hides the line.
+    // An operator begins no name, so it offers nothing and hides the hint.
     if (!token || token->kind == Lexeme::Kind::Operator) return hint;
 
     const std::size_t position = static_cast<std::size_t>(token->position);
     // After "in" only units fit.
     const bool unitsOnly = calculator.isInTarget(prefix.substr(0, position));
     std::vector<std::string> names = calculator.completions(token->text, unitsOnly);
-    bool describe = false;
-    if (names.empty()) {
-        return hint;
-    } else if (names.size() == 1) {
-        // The caret has reached the end of the only candidate.
-        describe = position + names.front().size() <= prefix.size();
-    } else {
-        // The caret is beyond the token's end, for instance after a space or a bracket.
-        describe = position + token->text.size() < prefix.size();
-    }
+    if (names.empty()) return hint;
+    // The caret is at the token's end or beyond it, for instance after a space or a bracket.
+    const bool atEnd = position + token->text.size() <= prefix.size();
+    const bool pastEnd = position + token->text.size() < prefix.size();
+    const bool complete =
+        std::find(names.begin(), names.end(), token->text) != names.end() || pastEnd;
 
-    if (!describe) {
+    HintInfo info = atEnd && complete ? calculator.describe(token->text) : HintInfo{};
+    if (unitsOnly && info.kind != HintKind::Unit) info = {};
+    if (info.kind == HintKind::None) {
+        if (pastEnd) return hint;  // the text names nothing
         hint.form = HintText::Form::List;
         hint.names = std::move(names);
         return hint;
     }
-    HintInfo info = calculator.describe(token->text);
-    if (info.kind == HintKind::None) return hint;
     hint.form = HintText::Form::Description;
+    if (info.kind == HintKind::Unit) {
+        if (const std::optional<UnitEntry> unit = calculator.unitEntry(token->text))
+            hint.value = unitValueText(calculator, *unit);
+    } else if (info.kind == HintKind::Variable) {
+        if (calculator.ansUnit() != nullptr || calculator.ansValue() != 0)
+            hint.value = "ans = " + calculator.ansResult().text;
+    } else if (info.kind == HintKind::Function && info.detail.empty()) {
+        // A constant: its value, unless it draws random numbers.
+        if (const std::optional<EvaluationResult> value = calculator.preview(token->text))
+            hint.value = token->text + " = " + value->text;
+    }
     hint.info = std::move(info);
+    if (!pastEnd) {
+        for (std::string& name : names) {
+            if (hint.names.size() == kMaxMoreCompletions) break;
+            if (name != token->text) hint.names.push_back(std::move(name));
+        }
+    }
     return hint;
+}
+
+std::string unitValueText(const Calculator& calculator, const UnitEntry& unit) {
+    if (unit.symbol == unit.reference && unit.offset == 0) return {};
+    const std::optional<UnitEntry> reference = calculator.unitEntry(unit.reference);
+    const std::string referenceText = reference ? reference->shown : unit.reference;
+    const std::string& shown = unit.shown.empty() ? unit.symbol : unit.shown;
+    // reference value = scale * value - offset
+    if (unit.offset != 0) {
+        return "0 " + shown + " = " + formatNumber(-unit.offset) + " " + referenceText;
+    }
+    return "1 " + shown + " = " + formatNumber(unit.scale) + " " + referenceText;
+}
+
+std::string functionSignature(std::string_view name, std::string_view parameters) {
+    std::string signature(name);
+    if (!parameters.empty()) {
+        signature += ' ';
+        signature += parameters;
+    }
+    return signature;
 }
 
 HintText suggestionsFor(const Calculator& calculator, const Error& error, std::string_view line) {
@@ -147,45 +184,95 @@ std::string escapeHtml(std::string_view text) {
     return escaped;
 }
 
-std::string hintHtml(const HintText& hint) {
+std::vector<HintRow> hintRows(const HintText& hint) {
+    using Style = HintPiece::Style;
+    const auto links = [&hint](HintRow& row) {
+        for (std::size_t i = 0; i < hint.names.size(); ++i) {
+            if (i > 0) row.push_back({Style::Plain, " ", -1});
+            const Style style =
+                static_cast<int>(i) == hint.chosen ? Style::ChosenLink : Style::Link;
+            row.push_back({style, hint.names[i], static_cast<int>(i)});
+        }
+    };
+    std::vector<HintRow> rows;
     switch (hint.form) {
         case HintText::Form::Hidden:
-            return {};
+            return rows;
         case HintText::Form::List:
-        case HintText::Form::Suggestions: {
-            std::string html =
-                hint.form == HintText::Form::Suggestions ? "<b>Did you mean: </b>" : "";
-            for (std::size_t i = 0; i < hint.names.size(); ++i) {
-                html +=
-                    "<a href=\"" + std::to_string(i) + "\">" + escapeHtml(hint.names[i]) + "</a> ";
-            }
-            return html;
-        }
+            links(rows.emplace_back());
+            return rows;
+        case HintText::Form::Suggestions:
+            rows.push_back({{Style::Bold, "Did you mean: ", -1}});
+            links(rows.back());
+            return rows;
         case HintText::Form::Description:
             break;
     }
     const HintInfo& info = hint.info;
     std::string label;
+    std::string title = info.title;
     switch (info.kind) {
         case HintKind::Function:
-            // The parameter text follows the title directly, set apart only by its italics.
-            return "<b>Function: </b>" + escapeHtml(info.title) + "<i>" + escapeHtml(info.detail) +
-                   "</i><br>" + escapeHtml(info.description);
+            label = info.detail.empty() && !hint.value.empty() ? "Constant: " : "Function: ";
+            title = functionSignature(info.title, info.detail);
+            break;
         case HintKind::Unit:
             // "Velocity unit: ", with the name the quantity is shown with.
-            label = info.quantity.empty() ? "Unit: " : escapeHtml(info.quantity) + " unit: ";
+            label = info.quantity.empty() ? "Unit: " : info.quantity + " unit: ";
             break;
         case HintKind::Variable:
             label = "Variable: ";
             break;
         case HintKind::None:
-            return {};
+            return rows;
     }
-    return "<b>" + label + "</b>" + escapeHtml(info.title) + "<br>" + escapeHtml(info.description);
+    HintRow& first = rows.emplace_back();
+    first.push_back({Style::Bold, label, -1});
+    first.push_back({Style::Plain, title, -1});
+    if (!hint.value.empty()) first.push_back({Style::Plain, ", " + hint.value, -1});
+    if (!hint.names.empty()) {
+        first.push_back({Style::Plain, "   more: ", -1});
+        links(first);
+    }
+    if (!info.description.empty()) rows.push_back({{Style::Plain, info.description, -1}});
+    return rows;
 }
 
-std::string errorHtml(std::string_view category, std::string_view text) {
-    return "<b>" + escapeHtml(category) + ": </b>" + escapeHtml(text);
+HintRow errorRow(std::string_view category, std::string_view text) {
+    return {{HintPiece::Style::Bold, std::string(category) + ": ", -1},
+            {HintPiece::Style::Plain, std::string(text), -1}};
+}
+
+std::string rowHtml(const HintRow& row) {
+    std::string html;
+    for (const HintPiece& piece : row) {
+        const std::string text = escapeHtml(piece.text);
+        switch (piece.style) {
+            case HintPiece::Style::Plain:
+                html += text;
+                break;
+            case HintPiece::Style::Bold:
+                html += "<b>" + text + "</b>";
+                break;
+            case HintPiece::Style::Italic:
+                html += "<i>" + text + "</i>";
+                break;
+            case HintPiece::Style::Link:
+                html += "<a href=\"" + std::to_string(piece.link) + "\">" + text + "</a>";
+                break;
+            case HintPiece::Style::ChosenLink:
+                html += "<a href=\"" + std::to_string(piece.link) + "\"><b>" + text + "</b></a>";
+                break;
+        }
+    }
+    return html;
+}
+
+std::string rowText(const HintRow& row) {
+    std::string text;
+    for (const HintPiece& piece : row)
+        text += piece.text;
+    return text;
 }
 
 int utf16Position(std::string_view utf8, int byteOffset) {

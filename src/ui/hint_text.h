@@ -11,26 +11,41 @@
 
 namespace quantrel::ui {
 
-/// What the information line shows for the text before the caret.
+/// What the information area shows for the text before the caret.
 struct HintText {
     /// Suggestions: names offered in place of an unknown name a line failed on.
     enum class Form { Hidden, Description, List, Suggestions };
     Form form = Form::Hidden;
     /// The description of the name before the caret, for Form::Description.
     HintInfo info;
-    /// The names offered as links, in the order shown, for Form::List and Form::Suggestions.
+    /// For a description: what the name is worth, "1 km = 1000 m", "c = 299792458 m/s", or empty.
+    std::string value;
+    /// The names offered as links, in the order shown: the completions (for a description, the
+    /// few longer names that begin with the described one) or the suggestions.
     std::vector<std::string> names;
+    /// The name Tab has put into the input, shown marked; -1 for none.
+    int chosen = -1;
     /// For Form::Suggestions: the bytes [replaceBegin, replaceEnd) of the input that a chosen
     /// name replaces (the unknown name).
     int replaceBegin = 0;
     int replaceEnd = 0;
 };
 
-/// Decides the information line from `prefix`, the input text up to the caret: the last name
-/// or operator before the caret is described when the caret has passed its only candidate (or,
-/// with several candidates, the token's end), and otherwise its completions are listed. A text
-/// that does not tokenize, or that ends in no name, hides the line.
+/// Longer names a description offers after the described one.
+inline constexpr std::size_t kMaxMoreCompletions = 5;
+
+/// Decides the information area from `prefix`, the input text up to the caret: a complete name
+/// before the caret is described, with at most kMaxMoreCompletions longer names that begin with
+/// it while the caret is at its end; a name that is not complete lists its completions. A text
+/// that does not tokenize, or that ends in no name, hides the hint.
 HintText hintFor(const Calculator& calculator, std::string_view prefix);
+
+/// What one unit is worth in the reference unit of its quantity, written with the shown texts:
+/// "1 km = 1000 m", "0 °C = 273.15 K" for a unit with an offset; empty for the reference unit.
+std::string unitValueText(const Calculator& calculator, const UnitEntry& unit);
+
+/// A function as it is written: its name and parameters apart, "hypot x y", or the name alone.
+std::string functionSignature(std::string_view name, std::string_view parameters);
 
 /// The input line after a completion link was chosen.
 struct CompletedInput {
@@ -55,13 +70,28 @@ CompletedInput replaceUnknownName(const HintText& suggestions, std::string_view 
 /// Text with "&", "<", ">" and '"' written as HTML entities.
 std::string escapeHtml(std::string_view text);
 
-/// The information line as Qt rich text: a bold label with the description, or one link per
-/// name (the link target is the name's index in `hint.names`), after "Did you mean: " for
-/// suggestions. Empty when the line is hidden.
-std::string hintHtml(const HintText& hint);
+/// A piece of a row of the information area.
+struct HintPiece {
+    enum class Style { Plain, Bold, Italic, Link, ChosenLink };
+    Style style = Style::Plain;
+    std::string text;
+    int link = -1;  ///< for links, the index of the name in HintText::names
+};
+using HintRow = std::vector<HintPiece>;
 
-/// The error line as Qt rich text: the category in bold, ": ", then the bare message text.
-std::string errorHtml(std::string_view category, std::string_view text);
+/// The rows the hint takes in the information area: a description as its bold label and title
+/// (with the value and the longer names as links) over the description text; a list as one row
+/// of links; suggestions after "Did you mean: ". None when the hint is hidden.
+std::vector<HintRow> hintRows(const HintText& hint);
+
+/// The row of an error: the category in bold, ": ", then the bare message text.
+HintRow errorRow(std::string_view category, std::string_view text);
+
+/// `row` as Qt rich text, each link's target its index.
+std::string rowHtml(const HintRow& row);
+
+/// `row` without markup.
+std::string rowText(const HintRow& row);
 
 /// The number of UTF-16 code units that the first `byteOffset` bytes of the UTF-8 text `utf8`
 /// take, which is the character position a Qt text widget uses. An offset inside a multi-byte

@@ -291,4 +291,11 @@ std::optional<std::string> saveHistory(const std::filesystem::path& path,
     return std::nullopt;
 }
 
+std::string historyText(const std::deque<HistoryEntry>& entries) {
+    std::string text;
+    for (const HistoryEntry& entry : entries)
+        text += entry.input + (entry.failed ? " ! " : " = ") + entry.result + '\n';
+    return text;
+}
+
 }  // namespace quantrel::ui

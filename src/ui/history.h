@@ -82,4 +82,8 @@ LoadedHistory loadHistory(const std::filesystem::path& path);
 std::optional<std::string> saveHistory(const std::filesystem::path& path,
                                        const std::deque<HistoryEntry>& entries);
 
+/// The calculations as plain text, one a line, oldest first: "2 km + 300 m = 2.3 km", a failed
+/// one as "1 / 0 ! Math: Division by zero".
+std::string historyText(const std::deque<HistoryEntry>& entries);
+
 }  // namespace quantrel::ui

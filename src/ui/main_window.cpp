@@ -4,11 +4,11 @@
 
 #include "ui/about_dialog.h"
 #include "ui/dialog_metrics.h"
-#include "ui/hint_line.h"
+#include "ui/guide_window.h"
 #include "ui/history_view.h"
+#include "ui/info_panel.h"
 #include "ui/input_line.h"
-#include "ui/insert_menus.h"
-#include "ui/name_grid_action.h"
+#include "ui/unit_browser.h"
 
 #include <algorithm>
 #include <iostream>
@@ -18,12 +18,12 @@
 #include <QActionGroup>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPropertyAnimation>
@@ -31,8 +31,9 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStyle>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QTextCursor>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace quantrel::ui {
@@ -40,8 +41,6 @@ namespace {
 
 // How far the window travels while it slides in or out.
 constexpr int kSlideDistance = 24;
-// The system icons beside the hint lines are drawn at this size.
-constexpr int kIconSize = 32;
 // The rows of history a new window shows.
 constexpr int kDefaultHistoryRows = 10;
 
@@ -51,33 +50,9 @@ const QString kExpandedHeightKey = QStringLiteral("window/expandedHeight");
 const QString kHistoryVisibleKey = QStringLiteral("view/history");
 const QString kDigitsKey = QStringLiteral("view/digits");
 
-QLabel* makeIcon(QStyle::StandardPixmap which, const QString& objectName, QWidget* parent) {
-    auto* icon = new QLabel(parent);
-    icon->setObjectName(objectName);
-    icon->setPixmap(parent->style()->standardIcon(which).pixmap(kIconSize, kIconSize));
-    icon->setFixedSize(kIconSize, kIconSize);
-    icon->setAlignment(Qt::AlignCenter);
-    return icon;
-}
-
-// A row of the panel: the icon, then the line, which takes the width.
-QWidget* makeHintRow(QLabel* icon, HintLine* line, QWidget* parent) {
-    auto* row = new QWidget(parent);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(MainWindow::kRowSpacing);
-    icon->setParent(row);
-    line->setParent(row);
-    layout->addWidget(icon, 0, Qt::AlignTop);
-    layout->addWidget(line, 1, Qt::AlignTop);
-    row->hide();
-    return row;
-}
-
-// Menu texts treat "&" as the mark of a shortcut letter.
-QString menuText(const std::string& text) {
-    return QString::fromStdString(text).replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
+// What the input line shows while it is empty.
+const QString kPlaceholder = QStringLiteral(
+    "Type a calculation, e.g. 60 mph in km/h \u2014 Tab completes, Ctrl+U lists units");
 
 }  // namespace
 
@@ -110,63 +85,60 @@ MainWindow::MainWindow(Calculator calculator, std::filesystem::path userGuide,
     input_->setFont(interfaceFont(10, QFont::Light));
     input_->setFixedHeight(units.y(13));
     input_->setMinimumWidth(units.x(80));
+    input_->setPlaceholderText(kPlaceholder);
+    input_->setSpanSource([this](std::string_view text) { return calculator_.tokenSpans(text); });
 
     evaluateButton_ = new QPushButton(QStringLiteral("="), client);
     evaluateButton_->setObjectName(QStringLiteral("evaluate"));
     evaluateButton_->setFixedSize(units.x(18), units.y(13));
     evaluateButton_->setDefault(true);
+    evaluateButton_->setFocusPolicy(Qt::StrongFocus);
+    evaluateButton_->setToolTip(QStringLiteral("Evaluate (Enter)"));
 
     result_ = new QLineEdit(client);
     result_->setObjectName(QStringLiteral("result"));
     result_->setReadOnly(true);
-    result_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Beside the "=", however wide the window.
+    result_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     result_->setFont(interfaceFont(10, QFont::DemiBold));
     result_->setFixedHeight(units.y(13));
     result_->setMinimumWidth(units.x(48));
     result_->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    auto* panel = new QFrame(client);
-    panel->setObjectName(QStringLiteral("panel"));
-    panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    panel->setAutoFillBackground(true);
-    panel->setBackgroundRole(QPalette::Base);
-    panel_ = panel;
-
-    const QFont hintFont = interfaceFont(9, QFont::Normal);
-    errorLine_ = new HintLine(panel);
-    errorLine_->setObjectName(QStringLiteral("errorLine"));
-    errorLine_->setFont(hintFont);
-    informationLine_ = new HintLine(panel);
-    informationLine_->setObjectName(QStringLiteral("informationLine"));
-    informationLine_->setFont(hintFont);
-    QLabel* errorIcon = makeIcon(QStyle::SP_MessageBoxCritical, QStringLiteral("errorIcon"), panel);
-    QLabel* informationIcon =
-        makeIcon(QStyle::SP_MessageBoxInformation, QStringLiteral("informationIcon"), panel);
-    informationRow_ = makeHintRow(informationIcon, informationLine_, panel);
-    errorRow_ = makeHintRow(errorIcon, errorLine_, panel);
-    auto* panelLayout = new QVBoxLayout(panel);
-    panelLayout->setContentsMargins(kRowSpacing / 2, kRowSpacing, kRowSpacing, kRowSpacing);
-    panelLayout->setSpacing(kRowSpacing);
-    // Rows, top to bottom: the information line, then the error line.
-    panelLayout->addWidget(informationRow_);
-    panelLayout->addWidget(errorRow_);
-    panel->hide();
+    info_ = new InfoPanel(client);
+    info_->setObjectName(QStringLiteral("panel"));
+    info_->setFont(interfaceFont(9, QFont::Normal));
 
     historyView_ = new HistoryView(client);
     historyView_->setObjectName(QStringLiteral("history"));
     historyView_->setFont(interfaceFont(9, QFont::Normal));
     historyView_->setMinimumHeight(units.y(13) * 2);
 
+    // The input, the result and the information area in one column of at most kMaxLineWidth.
+    auto* column = new QWidget(client);
+    column->setObjectName(QStringLiteral("column"));
+    column->setMaximumWidth(kMaxLineWidth);
+    column->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     auto* topRow = new QHBoxLayout;
     topRow->setSpacing(kRowSpacing);
     topRow->addWidget(input_, 3);
     topRow->addWidget(evaluateButton_);
     topRow->addWidget(result_, 2);
+    auto* columnLayout = new QVBoxLayout(column);
+    columnLayout->setContentsMargins(0, 0, 0, 0);
+    columnLayout->setSpacing(kRowSpacing);
+    columnLayout->addLayout(topRow);
+    columnLayout->addWidget(info_);
+    auto* centred = new QHBoxLayout;
+    centred->setContentsMargins(0, 0, 0, 0);
+    centred->addStretch(1);
+    centred->addWidget(column, 1000);
+    centred->addStretch(1);
+
     auto* clientLayout = new QVBoxLayout(client);
     clientLayout->setContentsMargins(kRowSpacing, kRowSpacing, kRowSpacing, kRowSpacing);
     clientLayout->setSpacing(kRowSpacing);
-    clientLayout->addLayout(topRow);
-    clientLayout->addWidget(panel);
+    clientLayout->addLayout(centred);
     clientLayout->addWidget(historyView_, 1);
 
     setTabOrder(input_, evaluateButton_);
@@ -181,11 +153,12 @@ MainWindow::MainWindow(Calculator calculator, std::filesystem::path userGuide,
     windowLayout->addWidget(client);
 
     connect(evaluateButton_, &QPushButton::clicked, this, &MainWindow::evaluateInput);
-    connect(input_, &InputLine::keyPressed, this, &MainWindow::recolourInput);
     connect(input_, &InputLine::keyReleased, this, &MainWindow::inputKeyReleased);
     connect(input_, &InputLine::recallRequested, this, &MainWindow::recall);
+    connect(input_, &InputLine::completionRequested, this, &MainWindow::completeOrMoveFocus);
+    connect(input_, &InputLine::escapePressed, this, &MainWindow::escapePressed);
     connect(input_, &QPlainTextEdit::textChanged, this, &MainWindow::inputChanged);
-    connect(informationLine_, &QTextBrowser::anchorClicked, this, &MainWindow::followLink);
+    connect(info_, &InfoPanel::linkChosen, this, &MainWindow::chooseName);
     connect(historyView_, &HistoryView::entryChosen, this, &MainWindow::recallEntry);
     connect(historyView_, &HistoryView::copyRequested, this,
             [](const QString& text) { QGuiApplication::clipboard()->setText(text); });
@@ -200,6 +173,8 @@ MainWindow::MainWindow(Calculator calculator, std::filesystem::path userGuide,
     applyColours();
     resize(units.x(299), units.y(68) + kDefaultHistoryRows * historyView_->fontMetrics().height());
     loadHistory();
+    clearHistoryAction_->setEnabled(!history_.entries().empty());
+    copyHistoryAction_->setEnabled(!history_.entries().empty());
     restoreSettings();
     input_->setFocus();
 }
@@ -231,14 +206,17 @@ void MainWindow::createMenus(QMenuBar* menuBar) {
         makeAction(edit, QStringLiteral("&Copy result"), QStringLiteral("copyResultAction"),
                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     connect(copyResultAction_, &QAction::triggered, this, &MainWindow::copyResult);
+    copyHistoryAction_ = makeAction(edit, QStringLiteral("Copy &history as text"),
+                                    QStringLiteral("copyHistoryAction"));
+    connect(copyHistoryAction_, &QAction::triggered, this, &MainWindow::copyHistory);
     QAction* focus =
         makeAction(edit, QStringLiteral("&Select input line"), QStringLiteral("focusInputAction"),
                    QKeySequence(Qt::CTRL | Qt::Key_L));
     connect(focus, &QAction::triggered, this, &MainWindow::focusInput);
     edit->addSeparator();
-    QAction* clear =
-        makeAction(edit, QStringLiteral("C&lear history"), QStringLiteral("clearHistoryAction"));
-    connect(clear, &QAction::triggered, this, &MainWindow::clearHistory);
+    clearHistoryAction_ = makeAction(edit, QStringLiteral("C&lear history\u2026"),
+                                     QStringLiteral("clearHistoryAction"));
+    connect(clearHistoryAction_, &QAction::triggered, this, &MainWindow::clearHistory);
 
     QMenu* view = menuBar->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("viewMenu"));
@@ -260,7 +238,24 @@ void MainWindow::createMenus(QMenuBar* menuBar) {
         connect(action, &QAction::triggered, this, [this, choice] { setDigits(choice); });
     }
 
-    createInsertMenu(menuBar);
+    QMenu* insert = menuBar->addMenu(QStringLiteral("&Insert"));
+    insert->setObjectName(QStringLiteral("insertMenu"));
+    const struct {
+        const char* text;
+        const char* name;
+        UnitBrowser::Tab tab;
+        QKeySequence keys;
+    } browsers[] = {
+        {"&Unit\u2026", "insertUnitAction", UnitBrowser::Units, QKeySequence(Qt::CTRL | Qt::Key_U)},
+        {"&Function\u2026", "insertFunctionAction", UnitBrowser::Functions, {}},
+        {"&Constant\u2026", "insertConstantAction", UnitBrowser::Constants, {}},
+    };
+    for (const auto& entry : browsers) {
+        QAction* action = makeAction(insert, QString::fromUtf8(entry.text),
+                                     QString::fromUtf8(entry.name), entry.keys);
+        const int tab = entry.tab;
+        connect(action, &QAction::triggered, this, [this, tab] { showBrowser(tab); });
+    }
 
     QMenu* help = menuBar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("helpMenu"));
@@ -273,42 +268,6 @@ void MainWindow::createMenus(QMenuBar* menuBar) {
     connect(helpAbout, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
-void MainWindow::createInsertMenu(QMenuBar* menuBar) {
-    QMenu* insert = menuBar->addMenu(QStringLiteral("&Insert"));
-    insert->setObjectName(QStringLiteral("insertMenu"));
-    insert->addSeparator();
-
-    const FunctionMenus names =
-        functionMenus(calculator_.functionList(), static_cast<std::size_t>(kMaxMenuFunctions));
-    const auto addGrid = [&](const QString& title, const QString& objectName,
-                             const std::vector<std::string>& list) {
-        QMenu* menu = insert->addMenu(title);
-        menu->setObjectName(objectName);
-        auto* grid = new NameGridAction(list, menu);
-        menu->addAction(grid);
-        connect(grid, &NameGridAction::nameChosen, this, [this, list](int index) {
-            if (index < 0 || index >= static_cast<int>(list.size())) return;
-            insertName(QString::fromStdString(list[static_cast<std::size_t>(index)]));
-        });
-        menu->setEnabled(!list.empty());
-    };
-    addGrid(QStringLiteral("Function"), QStringLiteral("functionMenu"), names.functions);
-    addGrid(QStringLiteral("Constant"), QStringLiteral("constantMenu"), names.constants);
-
-    QMenu* units = insert->addMenu(QStringLiteral("Unit"));
-    units->setObjectName(QStringLiteral("unitMenu"));
-    for (const UnitMenuGroup& group : unitMenuGroups(calculator_.quantityList())) {
-        QMenu* quantity = units->addMenu(menuText(group.title));
-        for (const UnitMenuEntry& unit : group.units) {
-            QAction* action = quantity->addAction(menuText(unit.label));
-            const QString symbol = QString::fromStdString(unit.symbol);
-            action->setData(symbol);
-            connect(action, &QAction::triggered, this, [this, symbol] { insertName(symbol); });
-        }
-    }
-    units->setEnabled(!units->isEmpty());
-}
-
 void MainWindow::loadHistory() {
     if (historyFile_.empty()) return;
     LoadedHistory loaded = quantrel::ui::loadHistory(historyFile_);
@@ -317,9 +276,9 @@ void MainWindow::loadHistory() {
     if (loaded.problem) {
         historyProblem_ = QString::fromStdString(*loaded.problem);
         std::cerr << "quantrel: " << *loaded.problem << std::endl;
-        informationLine_->setRichText(QStringLiteral("<b>History: </b>") +
-                                      historyProblem_.toHtmlEscaped());
-        fitWindow();
+        notice_ = {errorRow("History", *loaded.problem)};
+        notice_.front().front().style = HintPiece::Style::Bold;
+        showInformation();
     }
 }
 
@@ -338,6 +297,8 @@ void MainWindow::addToHistory(HistoryEntry entry) {
     historyView_->append(entry, static_cast<int>(History::kMaxEntries));
     history_.add(std::move(entry));
     saveHistory();
+    clearHistoryAction_->setEnabled(true);
+    copyHistoryAction_->setEnabled(true);
 }
 
 void MainWindow::restoreSettings() {
@@ -369,38 +330,58 @@ void MainWindow::saveGeometrySettings() {
 }
 
 void MainWindow::evaluateInput() {
-    const QTextCursor selection = input_->textCursor();
     const QString text = input_->text();
     const std::string line = text.toStdString();
     input_->clearMarks();
-    errorLine_->setRichText({});
-    // The result field now belongs to this text: marking it must not bring a preview back.
+    errorRows_.clear();
+    completion_ = {};
+    // The result field now belongs to this text.
     previewedText_ = text;
     const bool blank = text.trimmed().isEmpty();
     try {
         const EvaluationResult result = calculator_.evaluate(line);
         showResult(QString::fromStdString(result.text), false, result.note);
-        errorLine_->setRichText({});
         if (!blank) addToHistory({line, result.text, false});
     } catch (const Error& error) {
         showResult({}, false);
-        errorLine_->setRichText(QString::fromStdString(errorHtml(error.category(), error.what())));
+        errorRows_.push_back(errorRow(error.category(), error.what()));
         if (const std::optional<Span> span = highlightSpan(error, line)) {
             input_->markRange(utf16Position(line, span->begin), utf16Position(line, span->end));
         }
-        const HintText suggestions = suggestionsFor(calculator_, error, line);
-        if (suggestions.form != HintText::Form::Hidden) showInformation(suggestions);
+        // Names in place of an unknown one, or nothing: the hint of the old caret goes.
+        hint_ = suggestionsFor(calculator_, error, line);
         if (!blank) addToHistory({line, error.category() + ": " + error.what(), true});
     }
-    fitWindow();
-    input_->select(selection.anchor(), selection.position());
-    inputRecoloured_ = false;
+    showInformation();
+    // Typing replaces the line; the arrow keys edit it.
+    input_->selectAll();
 }
 
 void MainWindow::inputChanged() {
-    // Colour changes (marks) also report a change; only a new text counts.
+    // Colour changes also report a change; only a new text counts.
     if (input_->text() == previewedText_) return;
+    notice_.clear();
+    // An error and its mark belong to the text they were made for.
+    if (!errorRows_.empty()) {
+        errorRows_.clear();
+        input_->clearMarks();
+        if (!completing_) hint_ = {};
+    }
+    if (!completing_) completion_ = {};
     updateLiveResult();
+}
+
+void MainWindow::escapePressed() {
+    if (input_->text().isEmpty()) {
+        close();
+        return;
+    }
+    // Clears the line as an edit, so that Ctrl+Z brings it back.
+    QTextCursor cursor = input_->textCursor();
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    input_->setTextCursor(cursor);
+    updateHints();
 }
 
 void MainWindow::updateLiveResult() {
@@ -415,7 +396,7 @@ void MainWindow::showResult(const QString& text, bool live, const std::string& n
     resultIsLive_ = live;
     if (note != readingNote_) {
         readingNote_ = note;
-        informationLine_->setRichText(informationHtml());
+        showInformation();
     }
     QPalette colours = palette();
     if (live) {
@@ -428,63 +409,93 @@ void MainWindow::showResult(const QString& text, bool live, const std::string& n
 }
 
 void MainWindow::updateHints() {
+    completion_ = {};
+    // An error's suggestions stay until the text changes.
+    if (!errorRows_.empty()) return;
     const QString text = input_->text();
     const int caret = std::min<int>(input_->textCursor().selectionStart(), text.size());
-    showInformation(hintFor(calculator_, text.left(caret).toStdString()));
+    hint_ = hintFor(calculator_, text.left(caret).toStdString());
+    showInformation();
 }
 
-void MainWindow::showInformation(const HintText& hint) {
-    hint_ = hint;
-    informationLine_->setRichText(informationHtml());
-    fitWindow();
+void MainWindow::showInformation() {
+    // The error first, then the hint's first row, how the result's line was read, and the
+    // rest of the hint; what does not fit the two rows is in the tooltip.
+    std::vector<HintRow> rows = errorRows_;
+    std::vector<HintRow> hint = hintRows(hint_);
+    if (!hint.empty()) rows.push_back(std::move(hint.front()));
+    if (!readingNote_.empty()) rows.push_back({{HintPiece::Style::Italic, readingNote_, -1}});
+    for (std::size_t i = 1; i < hint.size(); ++i)
+        rows.push_back(std::move(hint[i]));
+    rows.insert(rows.end(), notice_.begin(), notice_.end());
+    info_->setRows(std::move(rows), static_cast<int>(errorRows_.size()));
 }
 
-QString MainWindow::informationHtml() const {
-    // The hint, then how the result's line was read where it reads unlike its look.
-    QString html = QString::fromStdString(hintHtml(hint_));
-    if (readingNote_.empty()) return html;
-    if (!html.isEmpty()) html += QStringLiteral("<br>");
-    return html + QStringLiteral("<i>") + QString::fromStdString(readingNote_).toHtmlEscaped() +
-           QStringLiteral("</i>");
+void MainWindow::replaceInput(const std::string& text, int caretBytes) {
+    completing_ = true;
+    QTextCursor cursor = input_->textCursor();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(QString::fromStdString(text));  // one step for Ctrl+Z
+    completing_ = false;
+    const int caret = utf16Position(text, caretBytes);
+    input_->select(caret, caret);
 }
 
 void MainWindow::insertName(const QString& name) {
-    const QTextCursor selection = input_->textCursor();
-    const QString text = input_->text();
-    const int begin = selection.selectionStart();
-    const int end = selection.selectionEnd();
-    input_->setPlainText(text.left(begin) + name + QLatin1Char(' ') + text.mid(end));
-    informationLine_->setRichText({});
-    const int caret = begin + static_cast<int>(name.size()) + 1;
-    input_->select(caret, caret);
+    QTextCursor cursor = input_->textCursor();
+    cursor.insertText(name + QLatin1Char(' '));
+    input_->setTextCursor(cursor);
     input_->setFocus();
     updateHints();
 }
 
-void MainWindow::followLink(const QUrl& link) {
-    bool isIndex = false;
-    const int index = link.toString().toInt(&isIndex);
-    if (!isIndex || index < 0 || index >= static_cast<int>(hint_.names.size())) return;
-    const std::string word = hint_.names[static_cast<std::size_t>(index)];
-
-    const QString text = input_->text();
-    const std::string utf8 = text.toStdString();
-    std::optional<CompletedInput> completion;
-    if (hint_.form == HintText::Form::Suggestions) {
-        completion = replaceUnknownName(hint_, utf8, word);
-    } else {
+void MainWindow::chooseName(int index) {
+    if (!completion_.active) {
+        if (hint_.names.empty()) return;
+        const QString text = input_->text();
         const int caret = std::min<int>(input_->textCursor().selectionStart(), text.size());
-        const int caretBytes = static_cast<int>(text.left(caret).toUtf8().size());
-        completion = completeWord(calculator_, utf8, caretBytes, word);
+        completion_ = {true, hint_, text.toStdString(),
+                       static_cast<int>(text.left(caret).toUtf8().size()), -1};
+        // After the longer names of a complete one, Tab comes back to the name itself.
+        if (hint_.form == HintText::Form::Description) {
+            const std::size_t start = Calculator::nameStartBefore(
+                completion_.text, static_cast<std::size_t>(completion_.caret));
+            completion_.hint.names.push_back(completion_.text.substr(
+                start, static_cast<std::size_t>(completion_.caret) - start));
+        }
     }
-    if (!completion) return;
-
-    input_->setPlainText(QString::fromStdString(completion->text));
-    informationLine_->setRichText({});
-    const int newCaret = utf16Position(completion->text, completion->caret);
-    input_->select(newCaret, newCaret);
+    const std::vector<std::string>& names = completion_.hint.names;
+    if (index < 0 || index >= static_cast<int>(names.size())) return;
+    const std::string& word = names[static_cast<std::size_t>(index)];
+    std::optional<CompletedInput> completed;
+    if (completion_.hint.form == HintText::Form::Suggestions) {
+        completed = replaceUnknownName(completion_.hint, completion_.text, word);
+    } else {
+        completed = completeWord(calculator_, completion_.text, completion_.caret, word);
+    }
+    if (!completed) {
+        completion_ = {};
+        return;
+    }
+    completion_.index = index;
+    replaceInput(completed->text, completed->caret);
+    // The names stay on show, the one in place marked, until another key.
+    hint_ = completion_.hint;
+    hint_.chosen = index;
+    showInformation();
     input_->setFocus();
-    updateHints();
+}
+
+void MainWindow::completeOrMoveFocus(bool forward) {
+    const int count =
+        static_cast<int>(completion_.active ? completion_.hint.names.size() : hint_.names.size());
+    if (count == 0) {
+        input_->passFocus(forward);
+        return;
+    }
+    const int index = completion_.active ? (completion_.index + (forward ? 1 : count - 1)) % count
+                                         : (forward ? 0 : count - 1);
+    chooseName(index);
 }
 
 void MainWindow::recall(bool older) {
@@ -510,10 +521,29 @@ void MainWindow::copyResult() {
     if (!result_->text().isEmpty()) QGuiApplication::clipboard()->setText(result_->text());
 }
 
+void MainWindow::copyHistory() {
+    QGuiApplication::clipboard()->setText(QString::fromStdString(historyText(history_.entries())));
+}
+
 void MainWindow::clearHistory() {
+    const std::size_t count = history_.entries().size();
+    if (count == 0) return;
+    QMessageBox question(QMessageBox::Question, QStringLiteral("Clear history"),
+                         QStringLiteral("Forget all %1 calculations of the history?").arg(count),
+                         QMessageBox::Yes | QMessageBox::Cancel, this);
+    question.setObjectName(QStringLiteral("clearHistoryQuestion"));
+    question.setInformativeText(QStringLiteral("This cannot be undone."));
+    question.button(QMessageBox::Yes)->setText(QStringLiteral("C&lear"));
+    question.setDefaultButton(QMessageBox::Cancel);
+    if (question.exec() == QMessageBox::Yes) forgetHistory();
+}
+
+void MainWindow::forgetHistory() {
     history_.clear();
     historyView_->clear();
     saveHistory();
+    clearHistoryAction_->setEnabled(false);
+    copyHistoryAction_->setEnabled(false);
 }
 
 void MainWindow::setHistoryVisible(bool visible) {
@@ -553,42 +583,54 @@ void MainWindow::focusInput() {
 
 void MainWindow::showUserGuide() {
     if (userGuide_.empty()) return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(userGuide_.string())));
+    if (!guide_) guide_ = new GuideWindow(userGuide_, this);
+    guide_->show();
+    guide_->raise();
+    guide_->activateWindow();
+}
+
+void MainWindow::showBrowser(int tab) {
+    if (!browser_) {
+        browser_ = new UnitBrowser(calculator_, this);
+        connect(browser_, &UnitBrowser::nameChosen, this, &MainWindow::insertName);
+    }
+    browser_->start(static_cast<UnitBrowser::Tab>(tab));
+    browser_->open();
 }
 
 void MainWindow::showAbout() {
     AboutDialog about(userGuide_, this);
+    if (!userGuide_.empty()) {
+        about.setGuideOpener([this, &about] {
+            about.close();
+            QTimer::singleShot(0, this, &MainWindow::showUserGuide);
+        });
+    }
     about.exec();
 }
 
-void MainWindow::recolourInput() {
-    if (inputRecoloured_) return;
-    inputRecoloured_ = true;
-    input_->clearMarks();
-}
-
 void MainWindow::inputKeyReleased(int key) {
-    if (key == Qt::Key_Escape) {
-        close();
-        return;
+    // Enter evaluated the line and may have left suggestions that the hint must not replace;
+    // Tab walks through the names on show; Escape has done its work.
+    switch (key) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_Shift:
+        case Qt::Key_Escape:
+            return;
+        default:
+            updateHints();
     }
-    // Enter evaluated the line and may have left suggestions that the hint must not replace.
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) return;
-    updateHints();
 }
 
 void MainWindow::fitWindow() {
-    informationRow_->setVisible(!informationLine_->isHidden());
-    errorRow_->setVisible(!errorLine_->isHidden());
-    panel_->setVisible(!informationLine_->isHidden() || !errorLine_->isHidden());
-    // The layouts cache their sizes: rows that came or went must be measured again.
-    panel_->layout()->invalidate();
+    // The information area keeps its height, so the window is measured only when the history
+    // comes or goes.
     client_->layout()->invalidate();
-    client_->updateGeometry();
     layout()->invalidate();
-    // Twice: a hint line that gets its width on the first pass fits its height to it.
-    for (int pass = 0; pass < 2; ++pass)
-        layout()->activate();
+    layout()->activate();
     if (historyView_->isHidden()) {
         // Without the history the window is exactly as high as its lines.
         setFixedHeight(sizeHint().height());
@@ -596,17 +638,14 @@ void MainWindow::fitWindow() {
         setMinimumHeight(minimumSizeHint().height());
         setMaximumHeight(QWIDGETSIZE_MAX);
     }
-    layout()->activate();
 }
 
 void MainWindow::applyColours() {
     const QColor error = errorColour(palette());
-    input_->setMarkColour(error);
+    input_->setColours(inputColours(palette(), error));
     historyView_->setErrorColour(error);
-    QPalette errorText = palette();
-    errorText.setColor(QPalette::Text, error);
-    errorLine_->setPalette(errorText);
-    showResult(result_->text(), resultIsLive_);
+    info_->setErrorColour(error);
+    showResult(result_->text(), resultIsLive_, readingNote_);
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -637,7 +676,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    // Escape closes the window from the input line only, when the key comes up.
+    // Escape clears or closes from the input line only.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
         return;

@@ -24,7 +24,7 @@ TEST(ClosestNames, OfferUnitsFunctionsAndAns) {
         {"kilometer", {"km"}},         // one transposition away
         {"hetrz", {"Hz"}},             // "hertz" with two letters swapped
         {"sqr", {"sq", "sqrt"}},       // one letter off: every name that close
-        {"an", {"ans", "in", "tan"}},  // the variable, a unit and a function
+        {"an", {"in", "ans", "tan"}},  // a unit, the variable and a function, shorter first
         {"mtr", {"m"}},                // nothing a letter off: the symbol it begins with
         {"kmhh", {"kmh"}},             // the longest name it begins with
         {"Kmhh", {"kmh"}},             // a first capital counts for nothing
@@ -36,7 +36,7 @@ TEST(ClosestNames, OfferUnitsFunctionsAndAns) {
         SCOPED_TRACE(row.typed);
         EXPECT_EQ(calc.closestNames(row.typed), row.offered);
     }
-    EXPECT_EQ(calc.closestNames("an", 2), (std::vector<std::string>{"ans", "in"}));
+    EXPECT_EQ(calc.closestNames("an", 2), (std::vector<std::string>{"in", "ans"}));
 }
 
 TEST(ClosestNames, OnlyForANameThatIsNotKnown) {

@@ -1877,6 +1877,10 @@ TEST(LibrarySuggestions, OfferTheSymbolsPeopleMeant) {
     EXPECT_EQ(calculator.closestNames("kiph"), std::vector<std::string>{"kgph"});
     EXPECT_EQ(calculator.closestNames("Mph"), std::vector<std::string>{"mph"});
     EXPECT_EQ(calculator.closestNames("kilogramme"), std::vector<std::string>{"kg"});
+    // As close, the shorter (more common) name first: the obvious fix of "kmm" leads.
+    const std::vector<std::string> kmm = calculator.closestNames("kmm");
+    ASSERT_FALSE(kmm.empty());
+    EXPECT_EQ(kmm.front(), "km");
 }
 
 }  // namespace

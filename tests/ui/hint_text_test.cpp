@@ -18,26 +18,32 @@ struct HintCase {
     const char* prefix;
     HintText::Form form;
     const char* title;  // for a description
-    Names names;        // for a list
+    Names names;        // the list, or the longer names after a description
+    const char* value = "";
 };
 
-TEST(HintFor, DescribesOrListsTheNameBeforeTheCaret) {
-    const Calculator calculator = test::makeTestCalculator();
+TEST(HintFor, DescribesACompleteNameAndListsTheOthers) {
+    Calculator calculator = test::makeTestCalculator();
     const HintCase cases[] = {
-        // One candidate: listed until the caret reaches its end, then described.
+        // Not yet a name: its completions. A complete one: described.
         {"hy", HintText::Form::List, "", {"hyp"}},
         {"hyp", HintText::Form::Description, "hyp", {}},
         {"2 * hyp(3", HintText::Form::Description, "hyp", {}},
         {"sqrt(5", HintText::Form::Description, "sqrt", {}},
-        // An operator after the name hides the line.
+        // An operator after the name hides the hint.
         {"sqrt(5 +", HintText::Form::Hidden, "", {}},
         {"sqrt(5+", HintText::Form::Hidden, "", {}},
-        // A complete unit that begins several names lists them all, unit last.
-        {"s", HintText::Form::List, "", {"sin", "sinh", "sq", "sqrt", "s"}},
-        {"5 s", HintText::Form::List, "", {"sin", "sinh", "sq", "sqrt", "s"}},
+        // A complete short unit is described at once, with the longer names after it.
+        {"s", HintText::Form::Description, "second (s)", {"sin", "sinh", "sq", "sqrt"}},
+        {"5 s", HintText::Form::Description, "second (s)", {"sin", "sinh", "sq", "sqrt"}},
         {"5 s ", HintText::Form::Description, "second (s)", {}},
-        {"5 km", HintText::Form::List, "", {"km", "km2", "kmh"}},
-        {"5 km)", HintText::Form::Description, "kilometre (km)", {}},
+        {"5 km", HintText::Form::Description, "kilometre (km)", {"km2", "kmh"}, "1 km = 1000 m"},
+        {"5 km)", HintText::Form::Description, "kilometre (km)", {}, "1 km = 1000 m"},
+        {"5 m",
+         HintText::Form::Description,
+         "metre (m)",
+         {"m2", "m3", "mi", "min", "mm"}},  // at most a handful; the reference unit has no value
+        {"2 h", HintText::Form::Description, "hour (h)", {"hyp", "ha"}, "1 h = 3600 s"},
         {"ans", HintText::Form::Description, "ans", {}},
         {"an", HintText::Form::List, "", {"ans"}},
         {"a", HintText::Form::List, "", {"ans", "acos", "acosh", "asin", "asinh", "atan", "atanh"}},
@@ -47,18 +53,24 @@ TEST(HintFor, DescribesOrListsTheNameBeforeTheCaret) {
         {"(", HintText::Form::Hidden, "", {}},
         {"xyz", HintText::Form::Hidden, "", {}},
         // "in" does not count: the unit before it is described.
-        {"5 km in", HintText::Form::Description, "kilometre (km)", {}},
+        {"5 km in", HintText::Form::Description, "kilometre (km)", {}, "1 km = 1000 m"},
         // After "in", also inside a compound target, only units are offered.
         {"5 min in s", HintText::Form::Description, "second (s)", {}},
         {"5 km / 1 h in km/m",
-         HintText::Form::List,
-         "",
-         {"m", "m2", "m3", "mi", "min", "mm", "mps"}},
+         HintText::Form::Description,
+         "metre (m)",
+         {"m2", "m3", "mi", "min", "mm"}},
+        {"5 km / 1 h in km/mi",
+         HintText::Form::Description,
+         "mile (mi)",
+         {"min"},
+         "1 mi = 1609.34 m"},
+        {"5 km in hy", HintText::Form::Hidden, "", {}},  // a function is no target
         {"Ans", HintText::Form::Hidden, "", {}},
-        // The caret has passed the only candidate's length, but the text names nothing.
+        // The caret has passed the name, but the text names nothing.
         {"sqr ", HintText::Form::Hidden, "", {}},
         {"\xc2\xb5", HintText::Form::Hidden, "", {}},
-        // A text that does not tokenize hides the line.
+        // A text that does not tokenize hides the hint.
         {"5 # s", HintText::Form::Hidden, "", {}},
     };
     for (const HintCase& c : cases) {
@@ -69,7 +81,11 @@ TEST(HintFor, DescribesOrListsTheNameBeforeTheCaret) {
             EXPECT_EQ(hint.info.title, c.title);
         }
         EXPECT_EQ(hint.names, c.names);
+        EXPECT_EQ(hint.value, c.value);
     }
+    // ans is worth the previous result.
+    calculator.evaluate("2 km + 300 m");
+    EXPECT_EQ(hintFor(calculator, "ans").value, "ans = 2.3 km");
 }
 
 TEST(HintFor, DescriptionCarriesParametersAndText) {
@@ -81,33 +97,80 @@ TEST(HintFor, DescriptionCarriesParametersAndText) {
     EXPECT_EQ(hint.info.description, "Hypotenuse");
 }
 
-TEST(HintHtml, WritesEachFormWithEscapedText) {
+TEST(HintRows, WriteEachFormWithEscapedText) {
+    using Style = HintPiece::Style;
     HintText function;
     function.form = HintText::Form::Description;
     function.info = {HintKind::Function, "hyp", "a b", "Hypotenuse <of> a & b", {}};
-    EXPECT_EQ(hintHtml(function),
-              "<b>Function: </b>hyp<i>a b</i><br>Hypotenuse &lt;of&gt; a &amp; b");
-
     HintText unit;
     unit.form = HintText::Form::Description;
-    unit.info = {HintKind::Unit, "metre (m)", "", "The metre", {}};
-    EXPECT_EQ(hintHtml(unit), "<b>Unit: </b>metre (m)<br>The metre");
-    // With its quantity's display name, escaped as every text is.
-    unit.info = {HintKind::Unit, "kilometre per hour (km/h)", "", "Speed", "Speed <road>"};
-    EXPECT_EQ(hintHtml(unit), "<b>Speed &lt;road&gt; unit: </b>kilometre per hour (km/h)<br>Speed");
-
+    unit.info = {HintKind::Unit, "kilometre (km)", "", "The kilometre", "Length <road>"};
+    unit.value = "1 km = 1000 m";
+    unit.names = {"kmh", "km2"};
+    unit.chosen = 1;
+    HintText constant;
+    constant.form = HintText::Form::Description;
+    constant.info = {HintKind::Function, "c", "", "Speed of light", {}};
+    constant.value = "c = 299792458 m/s";
     HintText variable;
     variable.form = HintText::Form::Description;
     variable.info = {HintKind::Variable, "ans", "", "Result of the previous calculation", {}};
-    EXPECT_EQ(hintHtml(variable), "<b>Variable: </b>ans<br>Result of the previous calculation");
-
     HintText list;
     list.form = HintText::Form::List;
     list.names = {"sq", "s\"<"};
-    EXPECT_EQ(hintHtml(list), "<a href=\"0\">sq</a> <a href=\"1\">s&quot;&lt;</a> ");
+    HintText suggestions;
+    suggestions.form = HintText::Form::Suggestions;
+    suggestions.names = {"m", "<mm>"};
+    const struct {
+        const HintText& hint;
+        std::vector<std::string> html;
+    } rows[] = {
+        // The parameters apart from the name, as the function is written.
+        {function, {"<b>Function: </b>hyp a b", "Hypotenuse &lt;of&gt; a &amp; b"}},
+        {unit,
+         {"<b>Length &lt;road&gt; unit: </b>kilometre (km), 1 km = 1000 m   more: "
+          "<a href=\"0\">kmh</a> <a href=\"1\"><b>km2</b></a>",
+          "The kilometre"}},
+        {constant, {"<b>Constant: </b>c, c = 299792458 m/s", "Speed of light"}},
+        {variable, {"<b>Variable: </b>ans", "Result of the previous calculation"}},
+        {list, {"<a href=\"0\">sq</a> <a href=\"1\">s&quot;&lt;</a>"}},
+        {suggestions, {"<b>Did you mean: </b><a href=\"0\">m</a> <a href=\"1\">&lt;mm&gt;</a>"}},
+        {HintText{}, {}},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> html;
+        for (const HintRow& r : hintRows(row.hint))
+            html.push_back(rowHtml(r));
+        EXPECT_EQ(html, row.html);
+    }
+    const HintRow error = errorRow("Math", "1 < 2 & more");
+    EXPECT_EQ(rowHtml(error), "<b>Math: </b>1 &lt; 2 &amp; more");
+    EXPECT_EQ(rowText(error), "Math: 1 < 2 & more");
+    EXPECT_EQ(error.front().style, Style::Bold);
+}
 
-    EXPECT_EQ(hintHtml(HintText{}), "");
-    EXPECT_EQ(errorHtml("Math", "1 < 2 & more"), "<b>Math: </b>1 &lt; 2 &amp; more");
+TEST(UnitValueText, TheUnitInItsReferenceUnit) {
+    Calculator calculator = test::calculatorFromXml(R"(<Units>
+  <Quantity Name="Temperature">
+    <Unit Symbol="K" Name="kelvin">1</Unit>
+    <Unit Symbol="degC" Name="degree Celsius" Shown="°C">0 degC = 273.15 K</Unit>
+  </Quantity>
+  <Quantity Name="Velocity">
+    <Unit Symbol="mps" Shown="m/s">1</Unit>
+    <Unit Symbol="kmh" Shown="km/h">0.277777777777778 mps</Unit>
+  </Quantity>
+</Units>)");
+    const struct {
+        const char* symbol;
+        const char* value;
+    } rows[] = {
+        {"K", ""}, {"mps", ""}, {"degC", "0 °C = 273.15 K"}, {"kmh", "1 km/h = 0.277778 m/s"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.symbol);
+        EXPECT_EQ(unitValueText(calculator, *calculator.unitEntry(row.symbol)), row.value);
+    }
+    EXPECT_EQ(functionSignature("hypot", "x y"), "hypot x y");
+    EXPECT_EQ(functionSignature("pi", ""), "pi");
 }
 
 struct CompletionCase {
@@ -186,8 +249,6 @@ TEST(SuggestionsFor, OfferCloseNamesInPlaceOfAnUnknownOne) {
     HintText hint;
     hint.form = HintText::Form::Suggestions;
     hint.names = {"m", "<mm>"};
-    EXPECT_EQ(hintHtml(hint),
-              "<b>Did you mean: </b><a href=\"0\">m</a> <a href=\"1\">&lt;mm&gt;</a> ");
     // A range out of the line is clipped rather than trusted.
     hint.replaceBegin = 4;
     hint.replaceEnd = 99;

@@ -182,5 +182,12 @@ TEST(WindowHistoryFile, UnusableFilesAreIgnoredWithAMessage) {
               1);
 }
 
+TEST(WindowHistory, CopiedAsTextOneCalculationALine) {
+    const std::deque<HistoryEntry> entries{{"2 km + 300 m", "2.3 km", false},
+                                           {"1 / 0", "Math: Division by zero", true}};
+    EXPECT_EQ(historyText(entries), "2 km + 300 m = 2.3 km\n1 / 0 ! Math: Division by zero\n");
+    EXPECT_EQ(historyText({}), "");
+}
+
 }  // namespace
 }  // namespace quantrel::ui

@@ -23,7 +23,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
-#include <QWidgetAction>
+#include <QMessageBox>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QTextLayout>
+#include <QTreeWidget>
 
 #include <sys/stat.h>
 
@@ -36,17 +40,20 @@
 #include "settings/unit_registry.h"
 #include "support/test_support.h"
 #include "ui/about_dialog.h"
-#include "ui/hint_line.h"
+#include "ui/guide_window.h"
 #include "ui/history_view.h"
+#include "ui/info_panel.h"
 #include "ui/input_line.h"
 #include "ui/main_window.h"
-#include "ui/name_grid_action.h"
+#include "ui/unit_browser.h"
 
 using quantrel::ui::AboutDialog;
-using quantrel::ui::HintLine;
+using quantrel::ui::GuideWindow;
 using quantrel::ui::HistoryView;
+using quantrel::ui::InfoPanel;
 using quantrel::ui::InputLine;
 using quantrel::ui::MainWindow;
+using quantrel::ui::UnitBrowser;
 
 namespace {
 
@@ -73,9 +80,7 @@ struct Window {
         : window(openWindow(std::move(guide), std::move(historyFile), freshSettings)) {
         input = window->findChild<InputLine*>(QStringLiteral("input"));
         result = window->findChild<QLineEdit*>(QStringLiteral("result"));
-        errorLine = window->findChild<HintLine*>(QStringLiteral("errorLine"));
-        informationLine = window->findChild<HintLine*>(QStringLiteral("informationLine"));
-        panel = window->findChild<QWidget*>(QStringLiteral("panel"));
+        info = window->findChild<InfoPanel*>(QStringLiteral("panel"));
         client = window->findChild<QWidget*>(QStringLiteral("client"));
         history = window->findChild<HistoryView*>(QStringLiteral("history"));
         window->show();
@@ -90,38 +95,55 @@ struct Window {
         QTest::keyClick(input, Qt::Key_Delete);
     }
 
+    // The information area's rows, all of them, one a line.
+    QString information() const { return info->plainText(); }
+    // Chooses the name of link `index`, as a click on it does.
+    void clickLink(int index) const {
+        for (int row = 0; row < InfoPanel::kRows; ++row) {
+            if (info->rowLabel(row)->text().contains(QStringLiteral("href=\"%1\"").arg(index))) {
+                emit info->rowLabel(row)->linkActivated(QString::number(index));
+                return;
+            }
+        }
+        QFAIL("no such link");
+    }
+
     std::unique_ptr<MainWindow> window;
     InputLine* input = nullptr;
     QLineEdit* result = nullptr;
-    HintLine* errorLine = nullptr;
-    HintLine* informationLine = nullptr;
-    QWidget* panel = nullptr;
+    InfoPanel* info = nullptr;
     QWidget* client = nullptr;
     HistoryView* history = nullptr;
 };
 
-// One character per character of the input: 'r' where it is red, '.' elsewhere.
+// The colour each character of the input is drawn in.
+QList<QColor> drawnColours(const InputLine* input) {
+    const QTextBlock block = input->document()->firstBlock();
+    QList<QColor> colours(block.length() - 1, input->palette().color(QPalette::Text));
+    for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+        if (!range.format.hasProperty(QTextFormat::ForegroundBrush)) continue;
+        for (int i = range.start; i < range.start + range.length && i < colours.size(); ++i)
+            colours[i] = range.format.foreground().color();
+    }
+    return colours;
+}
+
+// One character per character of the input: 'r' where it is drawn in the error colour, '.'
+// elsewhere.
 QString redMask(const InputLine* input) {
     QString mask;
-    const QTextDocument* document = input->document();
-    for (int i = 0; i < document->characterCount() - 1; ++i) {
-        QTextCursor cursor(const_cast<QTextDocument*>(document));
-        cursor.setPosition(i + 1);  // the format of the character before the cursor
-        const QTextCharFormat format = cursor.charFormat();
-        const bool red = format.hasProperty(QTextFormat::ForegroundBrush) &&
-                         format.foreground().color() == QColor(255, 0, 0);
-        mask += red ? QLatin1Char('r') : QLatin1Char('.');
-    }
+    for (const QColor& colour : drawnColours(input))
+        mask += colour == input->colours().error ? QLatin1Char('r') : QLatin1Char('.');
     return mask;
 }
 
-// The buttons of an Insert submenu's grid.
-QGridLayout* menuGrid(const MainWindow& window, const QString& menuName) {
-    const auto* menu = window.findChild<QMenu*>(menuName);
-    if (!menu || menu->actions().size() != 1) return nullptr;
-    const auto* action = qobject_cast<QWidgetAction*>(menu->actions().front());
-    if (!action || !action->defaultWidget()) return nullptr;
-    return qobject_cast<QGridLayout*>(action->defaultWidget()->layout());
+// Answers the next question box with `button` once it shows; `asked` tells whether one came.
+void answerNextQuestion(QMessageBox::StandardButton button, bool* asked = nullptr) {
+    QTimer::singleShot(0, [button, asked] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (asked != nullptr) *asked = box != nullptr;
+        if (box != nullptr) box->button(button)->click();
+    });
 }
 
 // Receives the addresses that the about box asks the desktop to open.
@@ -144,29 +166,40 @@ private slots:
     void showsTheResultOfAnEvaluation();
     void showsErrorsAndMarksTheirSpan_data();
     void showsErrorsAndMarksTheirSpan();
-    void firstKeyPressReturnsTheDefaultColour();
-    void evaluationKeepsTheSelection();
-    void insertMenuListsNamesInColumnsOfFifteen();
-    void unitMenuHasOneSubmenuPerQuantity();
-    void insertMenuInsertsAtTheCaretOrOverTheSelection();
-    void hintsListAndDescribeNames();
-    void readingNotesFollowTheResult();
+    void anErrorBelongsToTheTextItWasMadeFor();
+    void enterLeavesTheTextSelectedForTheNextLine();
+    void escapeClearsTheLineThenCloses();
+    void informationAreaKeepsItsHeight();
+    void longLinesAreCutWithTheWholeTextInTheTooltip();
+    void inputAndResultKeepTogetherWhenWide();
+    void hintsDescribeCompleteNamesAndListTheOthers();
+    void tabCompletesAndCycles_data();
+    void tabCompletesAndCycles();
+    void tabWithoutCompletionsMovesTheFocus();
     void linkClickReplacesTheWholeWord();
-    void compactWindowFollowsTheVisibleLines();
+    void readingNotesFollowTheResult();
+    void unknownNamesGetSuggestions();
+    void unitBrowserFiltersAndInserts();
+    void unitBrowserListsFunctionsAndConstants();
+    void inputIsColouredByItsPieces_data();
+    void inputIsColouredByItsPieces();
     void historyListsCalculationsAndRecallsThem();
+    void clearingTheHistoryAsksFirst();
     void historyIsKeptInTheStateDirectory();
     void aDamagedHistoryFileIsIgnoredWithAMessage();
     void copyResultPutsTheResultOnTheClipboard();
+    void copyHistoryPutsEveryCalculationOnTheClipboard();
     void liveResultFollowsTheTypingAndLeavesAnsAlone();
     void windowResizesAndRemembersItsGeometry();
     void historyCanBeHiddenAndTheChoiceIsRemembered();
     void digitsApplyToResults();
     void shortcutsReachTheirCommands();
-    void unknownNamesGetSuggestions();
     void coloursFollowTheLightOrDarkPalette();
     void everyWayOfClosingSlidesOut_data();
     void everyWayOfClosingSlidesOut();
+    void userGuideOpensInAWindowOfItsOwn();
     void aboutBoxOpensFromTheMenuAndIgnoresEscape();
+    void aboutBoxShowsItsWholeText();
     void aboutBoxOpensTheGuideOnEveryClick();
     void badSettingsEndWithExitCodeOne();
     void noDisplayEndsWithExitCodeTwo();
@@ -178,7 +211,7 @@ void MainWindowTest::showsTheResultOfAnEvaluation() {
     w.type(QStringLiteral("2 km + 300 m"));
     w.enter();
     QCOMPARE(w.result->text(), QStringLiteral("2.3 km"));
-    QVERIFY(w.errorLine->isHidden());
+    QVERIFY(!w.info->showsError());
     // The "=" button evaluates as well; ans carries over.
     w.clearInput();
     w.type(QStringLiteral("ans * 2"));
@@ -217,191 +250,280 @@ void MainWindowTest::showsErrorsAndMarksTheirSpan() {
     w.type(input);
     w.enter();
     QVERIFY(w.result->text().isEmpty());
-    QVERIFY(w.errorLine->isVisible());
-    const QString shown = w.errorLine->plainText();
+    QVERIFY(w.info->showsError());
+    const QString shown = w.information().section(QLatin1Char('\n'), 0, 0);
     if (errorText.isEmpty()) {
         QVERIFY2(shown.startsWith(QStringLiteral("Parser: ")), qPrintable(shown));
     } else {
         QCOMPARE(shown, errorText);
     }
-    // The category is bold, the message is not.
-    QTextCursor cursor(w.errorLine->document());
-    cursor.setPosition(1);
-    QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Bold));
-    cursor.movePosition(QTextCursor::End);
-    QVERIFY(cursor.charFormat().fontWeight() < int(QFont::Bold));
+    // The category is bold, the message is not, all of it in the error colour.
+    const QString html = w.info->rowLabel(0)->text();
+    QVERIFY2(html.contains(QStringLiteral("<b>") + shown.section(QLatin1Char(':'), 0, 0)),
+             qPrintable(html));
+    QVERIFY(html.contains(w.input->colours().error.name()));
     QCOMPARE(redMask(w.input), mask);
 }
 
-void MainWindowTest::firstKeyPressReturnsTheDefaultColour() {
-    Window w;
-    w.type(QStringLiteral("1 / 0 + 2"));
-    w.enter();
-    QCOMPARE(redMask(w.input), QStringLiteral("..r......"));
-    // Keys that change nothing leave the mark until one goes down.
-    QTest::keyClick(w.input, Qt::Key_Home);
-    QCOMPARE(redMask(w.input), QStringLiteral("........."));
-    w.type(QStringLiteral("3"));
-    QCOMPARE(w.input->text(), QStringLiteral("31 / 0 + 2"));
-    QCOMPARE(redMask(w.input), QStringLiteral(".........."));
-}
-
-void MainWindowTest::evaluationKeepsTheSelection() {
-    Window w;
-    w.type(QStringLiteral("1 / 0 + 2"));
-    w.input->select(6, 2);
-    w.enter();
-    QCOMPARE(w.input->textCursor().anchor(), 6);
-    QCOMPARE(w.input->textCursor().position(), 2);
-    QCOMPARE(redMask(w.input), QStringLiteral("..r......"));
-}
-
-void MainWindowTest::insertMenuListsNamesInColumnsOfFifteen() {
-    Window w;
-    const quantrel::UnitRegistry& registry = w.window->calculator().registry();
-    QStringList functions;
-    QStringList constants;
-    for (const auto& [name, function] : registry.functions())
-        (function.argumentCount == 0 ? constants : functions) << QString::fromStdString(name);
-    QCOMPARE(constants, (QStringList{QStringLiteral("dice"), QStringLiteral("rnd")}));
+void MainWindowTest::anErrorBelongsToTheTextItWasMadeFor() {
+    // After "1 / 0 + 2" failed: keys that only move the caret keep the error; any change of the
+    // text takes it away and brings the live result.
     const struct {
-        QString menu;
-        QStringList expected;
-    } menus[] = {
-        {QStringLiteral("functionMenu"), functions},
-        {QStringLiteral("constantMenu"), constants},
+        QList<Qt::Key> keys;
+        QString typed;
+        bool errorStays;
+        QString text;
+        QString result;
+    } rows[] = {
+        {{Qt::Key_Home}, {}, true, QStringLiteral("1 / 0 + 2"), {}},
+        {{Qt::Key_End, Qt::Key_Left}, {}, true, QStringLiteral("1 / 0 + 2"), {}},
+        {{Qt::Key_End}, QStringLiteral("0"), false, QStringLiteral("1 / 0 + 20"), {}},
+        {{}, QStringLiteral("7"), false, QStringLiteral("7"), QStringLiteral("7")},
+        {{Qt::Key_Backspace}, {}, false, QString(), {}},
     };
-    QVERIFY(functions.size() > 15);  // the registry needs a second column
-    for (const auto& [menu, expected] : menus) {
-        QGridLayout* grid = menuGrid(*w.window, menu);
-        QVERIFY2(grid, qPrintable(menu));
-        QCOMPARE(grid->count(), expected.size());
-        for (int i = 0; i < expected.size(); ++i) {
-            int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
-            grid->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
-            const auto* button = qobject_cast<QAbstractButton*>(grid->itemAt(i)->widget());
-            QVERIFY(button);
-            QCOMPARE(button->text(), expected[i]);
-            QCOMPARE(row, i % quantrel::ui::NameGridAction::kRowsPerColumn);
-            QCOMPARE(column, i / quantrel::ui::NameGridAction::kRowsPerColumn);
-        }
-        QCOMPARE(grid->columnCount(), int((expected.size() + 14) / 15));
+    for (const auto& row : rows) {
+        Window w;
+        w.type(QStringLiteral("1 / 0 + 2"));
+        w.enter();
+        QVERIFY(w.info->showsError());
+        for (const Qt::Key key : row.keys)
+            QTest::keyClick(w.input, key);
+        w.type(row.typed);
+        QCOMPARE(w.input->text(), row.text);
+        QCOMPARE(w.info->showsError(), row.errorStays);
+        QCOMPARE(redMask(w.input).contains(QLatin1Char('r')), row.errorStays);
+        QCOMPARE(w.result->text(), row.result);
+        if (!row.errorStays) QVERIFY(w.window->resultIsLive());
     }
-    const auto* insert = w.window->findChild<QMenu*>(QStringLiteral("insertMenu"));
-    QStringList titles;
-    for (const QAction* action : insert->actions())
-        titles << action->text();
-    QCOMPARE(titles, (QStringList{QString(), QStringLiteral("Function"), QStringLiteral("Constant"),
-                                  QStringLiteral("Unit")}));
 }
 
-void MainWindowTest::unitMenuHasOneSubmenuPerQuantity() {
+void MainWindowTest::enterLeavesTheTextSelectedForTheNextLine() {
     Window w;
-    const auto* units = w.window->findChild<QMenu*>(QStringLiteral("unitMenu"));
-    QStringList quantities;
-    for (const QAction* action : units->actions())
-        quantities << action->text();
-    QCOMPARE(quantities, (QStringList{"Area", "Frequency", "Length", "Mass", "Temperature", "Time",
-                                      "Velocity", "Volume"}));
-    QMenu* length = units->actions()[2]->menu();
-    QVERIFY(length);
-    QStringList entries;
-    for (const QAction* action : length->actions())
-        entries << action->text();
-    QCOMPARE(entries, (QStringList{"m \u2014 metre", "km \u2014 kilometre", "cm \u2014 centimetre",
-                                   "mm \u2014 millimetre", "mi \u2014 mile", "ft \u2014 foot",
-                                   "in \u2014 inch", "\u00b5m \u2014 micrometre"}));
-    // Choosing one inserts its symbol as the grid did.
-    w.type(QStringLiteral("5"));
-    length->actions()[7]->trigger();
-    QCOMPARE(w.input->text(), QStringLiteral("5\u00b5m "));
-}
-
-void MainWindowTest::insertMenuInsertsAtTheCaretOrOverTheSelection() {
-    Window w;
-    const auto click = [&](const QString& menu, const QString& name) {
-        if (menu == QStringLiteral("unitMenu")) {
-            const auto* units = w.window->findChild<QMenu*>(menu);
-            for (const QAction* quantity : units->actions()) {
-                for (QAction* unit : quantity->menu()->actions()) {
-                    if (unit->data().toString() == name) {
-                        unit->trigger();
-                        return;
-                    }
-                }
-            }
-            QFAIL("no such unit");
-        }
-        QGridLayout* grid = menuGrid(*w.window, menu);
-        for (int i = 0; i < grid->count(); ++i) {
-            auto* button = qobject_cast<QAbstractButton*>(grid->itemAt(i)->widget());
-            if (button->text() == name) {
-                button->click();
-                return;
-            }
-        }
-        QFAIL("no such menu entry");
-    };
-    w.type(QStringLiteral("5 + 2"));
-    w.input->select(1, 1);
-    click(QStringLiteral("unitMenu"), QStringLiteral("km"));
-    QCOMPARE(w.input->text(), QStringLiteral("5km  + 2"));
-    QCOMPARE(w.input->textCursor().position(), 4);
+    QVERIFY(w.input->placeholderText().contains(QStringLiteral("e.g. 60 mph in km/h")));
+    w.type(QStringLiteral("2 km + 300 m"));
+    w.input->select(3, 1);
+    w.enter();
+    QCOMPARE(w.input->textCursor().selectedText(), QStringLiteral("2 km + 300 m"));
+    // Typing replaces the line rather than appending to it.
+    w.type(QStringLiteral("60 mi"));
+    QCOMPARE(w.input->text(), QStringLiteral("60 mi"));
+    QCOMPARE(w.result->text(), QStringLiteral("60 mi"));
+    w.enter();
+    // An arrow key keeps the text for editing.
+    QTest::keyClick(w.input, Qt::Key_Right);
     QVERIFY(!w.input->textCursor().hasSelection());
+    w.type(QStringLiteral(" in km"));
+    QCOMPARE(w.input->text(), QStringLiteral("60 mi in km"));
+    QCOMPARE(w.result->text(), QStringLiteral("96.5606 km"));
+}
 
-    w.input->select(7, 5);  // "+ "
-    click(QStringLiteral("functionMenu"), QStringLiteral("sqrt"));
-    QCOMPARE(w.input->text(), QStringLiteral("5km  sqrt 2"));
-    QCOMPARE(w.input->textCursor().position(), 10);
-    // The hint follows the insertion: the caret is past the function's name.
-    QVERIFY(w.informationLine->isVisible());
-    QVERIFY(w.informationLine->plainText().startsWith(QStringLiteral("Function: sqrt")));
+void MainWindowTest::escapeClearsTheLineThenCloses() {
+    Window w;
+    w.type(QStringLiteral("2 km"));
+    QTest::keyClick(w.input, Qt::Key_Escape);
+    QCOMPARE(w.input->text(), QString());
+    QVERIFY(!w.window->isClosing());
+    // The clearing is an edit: Ctrl+Z brings the line back.
+    QTest::keyClick(w.input, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.input->text(), QStringLiteral("2 km"));
+    // The Escape that closed a menu comes up in the line without going down there: nothing.
+    QTest::keyRelease(w.input, Qt::Key_Escape);
+    QVERIFY(!w.window->isClosing());
+    w.clearInput();
+    QTest::keyClick(w.input, Qt::Key_Escape);
+    QVERIFY(w.window->isClosing());
+}
+
+void MainWindowTest::informationAreaKeepsItsHeight() {
+    for (const bool historyShown : {true, false}) {
+        Window w;
+        w.window->setHistoryVisible(historyShown);
+        const QSize size = w.window->size();
+        const int panel = w.info->height();
+        QVERIFY(w.info->isVisible());
+        // Nothing, one row, two rows, an error with suggestions, a history recall.
+        const char* lines[] = {"hy", "hyp", "5 s", "5 kilometre\n", "1 / 0\n", "", "sqrt(2"};
+        for (const char* line : lines) {
+            w.clearInput();
+            QString text = QString::fromUtf8(line);
+            const bool enter = text.endsWith(QLatin1Char('\n'));
+            w.type(text.remove(QLatin1Char('\n')));
+            if (enter) w.enter();
+            QApplication::processEvents();
+            QCOMPARE(w.info->height(), panel);
+            QCOMPARE(w.window->size(), size);
+        }
+    }
+}
+
+void MainWindowTest::longLinesAreCutWithTheWholeTextInTheTooltip() {
+    using Piece = quantrel::ui::HintPiece;
+    Window w;
+    w.window->resize(500, 300);
+    QApplication::processEvents();
+    const std::string longText(200, 'x');
+    const struct {
+        std::vector<quantrel::ui::HintRow> rows;
+        QStringList shown;  // "…" for a row that must be cut
+        bool toolTip;
+    } cases[] = {
+        {{{{Piece::Style::Plain, "short", -1}}}, {"short", ""}, false},
+        {{{{Piece::Style::Bold, "Label: ", -1}, {Piece::Style::Plain, longText, -1}},
+          {{Piece::Style::Plain, "second", -1}}},
+         {"\u2026", "second"},
+         true},
+        // A third row does not fit the two: it is in the tooltip.
+        {{{{Piece::Style::Plain, "one", -1}},
+          {{Piece::Style::Plain, "two", -1}},
+          {{Piece::Style::Plain, "three", -1}}},
+         {"one", "two"},
+         true},
+    };
+    for (const auto& c : cases) {
+        w.info->setRows(c.rows);
+        const QStringList shown = w.info->shownRows();
+        for (int i = 0; i < InfoPanel::kRows; ++i) {
+            if (c.shown[i] == QStringLiteral("\u2026")) {
+                QVERIFY2(shown[i].startsWith(QStringLiteral("Label: x")) &&
+                             shown[i].endsWith(QChar(0x2026)),
+                         qPrintable(shown[i]));
+                QVERIFY(w.info->rowLabel(i)->sizeHint().width() <=
+                        w.info->rowLabel(i)->width() + 4);
+            } else {
+                QCOMPARE(shown[i], c.shown[i]);
+            }
+        }
+        QCOMPARE(w.info->toolTip(), c.toolTip ? w.information() : QString());
+    }
+    // Wider, the long row is shown whole again.
+    w.info->setRows({{{Piece::Style::Plain, std::string(40, 'x'), -1}}});
+    QVERIFY(w.info->shownRows()[0].endsWith(QChar(0x2026)) == false);
+}
+
+void MainWindowTest::inputAndResultKeepTogetherWhenWide() {
+    Window w;
+    const auto* button = w.window->findChild<QPushButton*>(QStringLiteral("evaluate"));
+    w.type(QStringLiteral("60 mi in km"));
+    for (const int width : {500, 1400, 2400}) {
+        w.window->resize(width, 400);
+        QApplication::processEvents();
+        w.window->layout()->activate();
+        const QWidget* column = w.window->findChild<QWidget*>(QStringLiteral("column"));
+        QVERIFY(column->width() <= MainWindow::kMaxLineWidth);
+        // The result sits just right of "=", its text at its left edge.
+        QVERIFY(w.result->geometry().left() - button->geometry().right() <=
+                MainWindow::kRowSpacing + 2);
+        QVERIFY(w.result->alignment() & Qt::AlignLeft);
+        QCOMPARE(w.info->width(), column->width());
+        if (width > MainWindow::kMaxLineWidth + 40) {
+            // Centred in the window.
+            const int left = column->mapTo(w.window.get(), QPoint()).x();
+            QVERIFY(std::abs(left - (width - column->width() - left)) <= 4);
+        }
+    }
 }
 
 void MainWindowTest::readingNotesFollowTheResult() {
     Window w;
     const QString note = QStringLiteral("read 2 as 2 m");
     w.type(QStringLiteral("5 km + 2"));  // the live result says it already
-    QVERIFY(w.informationLine->plainText().contains(note));
+    QVERIFY(w.information().contains(note));
     w.enter();
     QCOMPARE(w.result->text(), QStringLiteral("5002 m"));
-    QVERIFY(w.informationLine->plainText().contains(note));
+    QVERIFY(w.information().contains(note));
     w.clearInput();
     w.type(QStringLiteral("5 m + 2"));
-    QVERIFY(!w.informationLine->plainText().contains(QStringLiteral("read ")));
+    QVERIFY(!w.information().contains(QStringLiteral("read ")));
 }
 
-void MainWindowTest::hintsListAndDescribeNames() {
+void MainWindowTest::hintsDescribeCompleteNamesAndListTheOthers() {
     Window w;
-    // One candidate: a link until the caret reaches its end, then the description.
-    w.type(QStringLiteral("hy"));
-    QVERIFY(w.informationLine->isVisible());
-    QCOMPARE(w.informationLine->plainText().trimmed(), QStringLiteral("hyp"));
-    QVERIFY(w.informationLine->document()->toHtml().contains(QStringLiteral("href=\"0\"")));
-    w.type(QStringLiteral("p"));
-    QCOMPARE(w.informationLine->plainText(), QStringLiteral("Function: hypa b\nHypotenuse"));
-
-    // A one-letter unit that begins several functions lists them all, then is described.
-    w.clearInput();
-    w.type(QStringLiteral("5 s"));
-    QCOMPARE(w.informationLine->plainText().trimmed(), QStringLiteral("sin sinh sq sqrt s"));
-    w.type(QStringLiteral(" "));
-    QCOMPARE(w.informationLine->plainText(), QStringLiteral("Time unit: second (s)\nThe second"));
-
+    const struct {
+        const char* typed;
+        const char* shown;  // the rows, one a line
+    } rows[] = {
+        {"hy", "hyp"},
+        {"hyp", "Function: hyp a b\nHypotenuse"},
+        // A complete short unit is described at once, a few longer names after it.
+        {"5 s", "Time unit: second (s)   more: sin sinh sq sqrt\nThe second"},
+        {"5 s ", "Time unit: second (s)\nThe second"},
+        {"5 km", "Length unit: kilometre (km), 1 km = 1000 m   more: km2 kmh\nThe kilometre"},
+        {"ans", "Variable: ans\nResult of the previous calculation"},
+        // A text that does not tokenize, or ends in an operator, shows nothing.
+        {"ans #", ""},
+        {"sqrt(5+", ""},
+    };
+    for (const auto& row : rows) {
+        w.clearInput();
+        w.type(QString::fromUtf8(row.typed));
+        QCOMPARE(w.information(), QString::fromUtf8(row.shown));
+    }
     w.clearInput();
     w.type(QStringLiteral("ans"));
-    QCOMPARE(w.informationLine->plainText(),
-             QStringLiteral("Variable: ans\nResult of the previous calculation"));
-    QTextCursor label(w.informationLine->document());
-    label.setPosition(1);
-    QCOMPARE(label.charFormat().fontWeight(), int(QFont::Bold));
+    QVERIFY(w.info->rowLabel(0)->text().startsWith(QStringLiteral("<b>Variable: </b>")));
+}
 
-    // A text that does not tokenize hides the line; so do an operator and Escape-free keys.
-    w.type(QStringLiteral(" #"));
-    QVERIFY(w.informationLine->isHidden());
-    w.clearInput();
-    w.type(QStringLiteral("sqrt(5+"));
-    QVERIFY(w.informationLine->isHidden());
+void MainWindowTest::tabCompletesAndCycles_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("keys");  // "tab" or "backtab" per press
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");
+    const QStringList one{QStringLiteral("tab")};
+    QTest::newRow("the only completion") << "hy" << one << "hyp " << 4;
+    QTest::newRow("inside a line") << "sqxyz(2)" << one << "sqrt (2)" << 5;
+    QTest::newRow("several") << "as" << QStringList{"tab", "tab"} << "asinh " << 6;
+    QTest::newRow("round again") << "as" << QStringList{"tab", "tab", "tab"} << "asin " << 5;
+    QTest::newRow("back") << "as" << QStringList{"tab", "tab", "backtab"} << "asin " << 5;
+    QTest::newRow("backwards from the last") << "as" << QStringList{"backtab"} << "asinh " << 6;
+    // A complete name: the longer ones, then the name itself again.
+    QTest::newRow("complete name") << "sq" << one << "sqrt " << 5;
+    QTest::newRow("back to the complete name") << "sq" << QStringList{"tab", "tab"} << "sq " << 3;
+    QTest::newRow("a longer name after a unit") << "5 s" << one << "5 sin " << 6;
+    QTest::newRow("only units in a target") << "5 km in m" << one << "5 km in m2 " << 11;
+}
+
+void MainWindowTest::tabCompletesAndCycles() {
+    QFETCH(QString, typed);
+    QFETCH(QStringList, keys);
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    Window w;
+    w.type(typed);
+    if (typed.startsWith(QStringLiteral("sqxyz"))) w.input->select(2, 2);
+    QTest::keyRelease(w.input, Qt::Key_Left);  // the hint follows the caret
+    for (const QString& key : keys) {
+        if (key == QStringLiteral("tab")) {
+            QTest::keyClick(w.input, Qt::Key_Tab);
+        } else {
+            QTest::keyClick(w.input, Qt::Key_Backtab, Qt::ShiftModifier);
+        }
+    }
+    QCOMPARE(w.input->text(), text);
+    QCOMPARE(w.input->textCursor().position(), caret);
+    QVERIFY(w.input->hasFocus() || !QApplication::focusWidget());
+    // The names stay on show, the one in place in bold.
+    QVERIFY(w.info->rowLabel(0)->text().contains(QStringLiteral("\"><b>")));
+    // Another key ends the walk: the hint is that of the new caret.
+    w.type(QStringLiteral(" "));
+    QVERIFY(!w.info->rowLabel(0)->text().contains(QStringLiteral("\"><b>")));
+}
+
+void MainWindowTest::tabWithoutCompletionsMovesTheFocus() {
+    Window w;
+    w.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    auto* button = w.window->findChild<QPushButton*>(QStringLiteral("evaluate"));
+    w.type(QStringLiteral("2 m + 3"));  // no name before the caret
+    QTest::keyClick(w.input, Qt::Key_Tab);
+    QCOMPARE(w.input->text(), QStringLiteral("2 m + 3"));
+    // The "=" button takes the focus and shows it; Space on it evaluates.
+    QVERIFY(button->hasFocus());
+    QCOMPARE(button->focusPolicy(), Qt::StrongFocus);
+    QTest::keyClick(button, Qt::Key_Space);
+    QCOMPARE(w.result->text(), QStringLiteral("5 m"));
+    QVERIFY(!w.window->resultIsLive());
+    QTest::keyClick(button, Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(w.input->hasFocus());
 }
 
 void MainWindowTest::linkClickReplacesTheWholeWord() {
@@ -410,54 +532,142 @@ void MainWindowTest::linkClickReplacesTheWholeWord() {
     w.input->select(6, 6);
     QTest::keyClick(w.input, Qt::Key_Right);  // the caret after "sq"; the key release hints
     QCOMPARE(w.input->textCursor().position(), 7);
-    QCOMPARE(w.informationLine->plainText().trimmed(), QStringLiteral("sq sqrt"));
-
-    QTextCursor link = w.informationLine->document()->find(QStringLiteral("sqrt"));
-    QVERIFY(!link.isNull());
-    link.setPosition(link.selectionStart() + 2);
-    const QPoint where = w.informationLine->cursorRect(link).center();
-    QTest::mouseClick(w.informationLine->viewport(), Qt::LeftButton, Qt::NoModifier, where);
-
+    QCOMPARE(w.information(), QStringLiteral("Function: sq x   more: sqrt\nSquare of x"));
+    w.clickLink(0);
     QCOMPARE(w.input->text(), QStringLiteral("µm + sqrt (2)"));
     QCOMPARE(w.input->textCursor().position(), 10);
     QVERIFY(w.input->hasFocus() || !QApplication::focusWidget());
-    // The hint was recomputed: the caret follows the function's name and a space.
-    QVERIFY(w.informationLine->plainText().startsWith(QStringLiteral("Function: sqrt")));
+    QCOMPARE(redMask(w.input), QString(w.input->text().size(), QLatin1Char('.')));
 }
 
-void MainWindowTest::compactWindowFollowsTheVisibleLines() {
+void MainWindowTest::unitBrowserFiltersAndInserts() {
     Window w;
-    w.window->setHistoryVisible(false);
-    QVERIFY(w.history->isHidden());
-    QVERIFY(w.panel->isHidden());
-    const int bare = w.window->height();
-    QCOMPARE(w.window->minimumHeight(), bare);
-    QCOMPARE(w.window->maximumHeight(), bare);
+    QAction* action = w.window->findChild<QAction*>(QStringLiteral("insertUnitAction"));
+    QCOMPARE(action->shortcut(), QKeySequence(QStringLiteral("Ctrl+U")));
+    w.type(QStringLiteral("5 + 2"));
+    w.input->select(1, 1);
+    action->trigger();
+    auto* browser = w.window->findChild<UnitBrowser*>();
+    QVERIFY(browser && browser->isVisible());
+    auto* search = browser->findChild<QLineEdit*>(QStringLiteral("search"));
+    // Grouped by quantity, each unit with its shown text, name and value.
+    QTreeWidget* units = browser->list(UnitBrowser::Units);
+    QStringList groups;
+    for (int i = 0; i < units->topLevelItemCount(); ++i)
+        groups << units->topLevelItem(i)->text(0);
+    QCOMPARE(groups, (QStringList{"Area", "Frequency", "Length", "Mass", "Temperature", "Time",
+                                  "Velocity", "Volume"}));
+    const QTreeWidgetItem* km = units->topLevelItem(2)->child(1);
+    QCOMPARE((QStringList{km->text(0), km->text(1), km->text(2), km->text(3)}),
+             (QStringList{"km", "km", "kilometre", "1 km = 1000 m"}));
+    const struct {
+        const char* query;
+        QStringList symbols;
+    } rows[] = {
+        {"micro", {"\u00b5m"}},        // by name
+        {"Velocity", {"mps", "kmh"}},  // by quantity
+        {"KMH", {"kmh"}},              // by symbol, case ignored
+        {"nothing like it", {}},
+    };
+    for (const auto& row : rows) {
+        QTest::keyClicks(search, QString::fromUtf8(row.query));
+        QCOMPARE(browser->shownNames(UnitBrowser::Units), row.symbols);
+        search->clear();
+    }
+    // Down walks the list from the search field; Enter inserts at the caret and closes.
+    QTest::keyClicks(search, QStringLiteral("metre"));
+    const QStringList metres = browser->shownNames(UnitBrowser::Units);
+    QVERIFY(metres.size() >= 2);
+    QCOMPARE(browser->currentName(), metres[0]);
+    QTest::keyClick(search, Qt::Key_Down);
+    QCOMPARE(browser->currentName(), metres[1]);
+    QTest::keyClick(search, Qt::Key_Return);
+    QVERIFY(!browser->isVisible());
+    QCOMPARE(w.input->text(), QStringLiteral("5") + metres[1] + QStringLiteral("  + 2"));
+    // A double click inserts too, over the selection; the browser opens with an empty search.
+    w.input->select(0, 1);
+    action->trigger();
+    QCOMPARE(search->text(), QString());
+    QTreeWidgetItem* mile =
+        units->findItems(QStringLiteral("mi"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    QVERIFY(mile);
+    QVERIFY(QTest::qWaitForWindowExposed(browser));
+    units->scrollToItem(mile);
+    const QRect where = units->visualItemRect(mile);
+    QVERIFY2(units->viewport()->rect().contains(where.center()),
+             qPrintable(QStringLiteral("%1,%2").arg(where.x()).arg(where.y())));
+    // The press of a double click comes first, as from a real mouse.
+    QTest::mouseClick(units->viewport(), Qt::LeftButton, Qt::NoModifier, where.center());
+    QTest::mouseDClick(units->viewport(), Qt::LeftButton, Qt::NoModifier, where.center());
+    QVERIFY(!browser->isVisible());
+    QVERIFY2(w.input->text().startsWith(QStringLiteral("mi ")), qPrintable(w.input->text()));
+    // Escape closes it without inserting, and leaves the window be.
+    action->trigger();
+    const QString before = w.input->text();
+    QTest::keyClick(search, Qt::Key_Escape);
+    QVERIFY(!browser->isVisible());
+    QCOMPARE(w.input->text(), before);
+    QVERIFY(w.window->isVisible() && !w.window->isClosing());
+}
 
-    w.type(QStringLiteral("hy"));  // a one-line link list
-    const int oneLine = w.window->height();
-    QVERIFY(oneLine > bare);
-    QVERIFY(w.panel->isVisible());
-    const int oneLineHeight = w.informationLine->height();
-    w.type(QStringLiteral("p"));  // a two-line description
-    QVERIFY(w.informationLine->height() > oneLineHeight);
-    const int twoLines = w.window->height();
-    QVERIFY(twoLines >= oneLine);
-    QVERIFY(w.panel->geometry().bottom() < w.client->height());
+void MainWindowTest::unitBrowserListsFunctionsAndConstants() {
+    Window w;
+    w.window->findChild<QAction*>(QStringLiteral("insertFunctionAction"))->trigger();
+    auto* browser = w.window->findChild<UnitBrowser*>();
+    QVERIFY(browser);
+    QCOMPARE(browser->findChild<QTabWidget*>()->currentIndex(), int(UnitBrowser::Functions));
+    QTreeWidget* functions = browser->list(UnitBrowser::Functions);
+    const QList<QTreeWidgetItem*> hyp =
+        functions->findItems(QStringLiteral("hyp a b"), Qt::MatchExactly);
+    QCOMPARE(hyp.size(), 1);
+    QCOMPARE(hyp[0]->text(1), QStringLiteral("Hypotenuse"));
+    // Constants are named values: rnd and dice draw numbers and are neither here nor there.
+    QCOMPARE(browser->shownNames(UnitBrowser::Constants), QStringList());
+    QVERIFY(!browser->shownNames(UnitBrowser::Functions).contains(QStringLiteral("rnd")));
+    auto* search = browser->findChild<QLineEdit*>(QStringLiteral("search"));
+    QTest::keyClicks(search, QStringLiteral("hypot"));
+    QCOMPARE(browser->shownNames(UnitBrowser::Functions), QStringList{QStringLiteral("hyp")});
+    QTest::keyClick(search, Qt::Key_Return);
+    QCOMPARE(w.input->text(), QStringLiteral("hyp "));
+}
 
-    w.enter();  // "hyp" alone does not parse: the error line joins
-    QVERIFY(w.errorLine->isVisible());
-    QVERIFY(w.window->height() > twoLines);
-    QVERIFY(w.errorLine->mapTo(w.window.get(), QPoint()).y() >
-            w.informationLine->mapTo(w.window.get(), QPoint()).y());
+void MainWindowTest::inputIsColouredByItsPieces_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("mask");  // n number, u unit, f function, o operator, . text
+    QTest::newRow("conversion") << "2.5 km + 300 m in ft"
+                                << "nnn.uu.o.nnn.u.oo.uu";
+    QTest::newRow("function, ans") << "sqrt(ans) * 2"
+                                   << "ffffofffo.o.n";
+    QTest::newRow("unknown name") << "3 xyz / 2"
+                                  << "n.....o.n";
+    QTest::newRow("multi-byte unit") << "5 µm^2"
+                                     << "n.uuon";
+    QTest::newRow("stops where it cannot read") << "2 m # 3"
+                                                << "n.u....";
+}
 
-    w.clearInput();
-    w.type(QStringLiteral("1"));
+void MainWindowTest::inputIsColouredByItsPieces() {
+    QFETCH(QString, text);
+    QFETCH(QString, mask);
+    Window w;
+    w.type(text);
+    const quantrel::ui::InputColours colours = w.input->colours();
+    QString drawn;
+    for (const QColor& colour : drawnColours(w.input)) {
+        drawn += colour == colours.number      ? QLatin1Char('n')
+                 : colour == colours.unit      ? QLatin1Char('u')
+                 : colour == colours.function  ? QLatin1Char('f')
+                 : colour == colours.operation ? QLatin1Char('o')
+                                               : QLatin1Char('.');
+    }
+    QCOMPARE(drawn, mask);
+    // An error span is drawn over the pieces in the error colour, and goes with the next edit.
     w.enter();
-    QVERIFY(w.errorLine->isHidden());
-    QVERIFY(w.informationLine->isHidden());
-    QVERIFY(w.panel->isHidden());
-    QCOMPARE(w.window->height(), bare);
+    if (!w.info->showsError()) return;
+    QVERIFY(redMask(w.input).contains(QLatin1Char('r')));
+    QTest::keyClick(w.input, Qt::Key_End);
+    w.type(QStringLiteral(" "));
+    QVERIFY(!redMask(w.input).contains(QLatin1Char('r')));
 }
 
 // The entries of the history list as "input = result", a failed one as "input ! error".
@@ -517,10 +727,32 @@ void MainWindowTest::historyListsCalculationsAndRecallsThem() {
     QTest::keyClick(w.history, Qt::Key_Return);
     QCOMPARE(w.input->text(), QStringLiteral("1 / 0"));
     QCOMPARE(w.history->count(), 3);  // recalled, not evaluated
+}
 
-    w.window->findChild<QAction*>(QStringLiteral("clearHistoryAction"))->trigger();
-    QCOMPARE(w.history->count(), 0);
-    QVERIFY(w.window->history().entries().empty());
+void MainWindowTest::clearingTheHistoryAsksFirst() {
+    Window w;
+    QAction* clear = w.window->findChild<QAction*>(QStringLiteral("clearHistoryAction"));
+    QVERIFY(!clear->isEnabled());  // nothing to clear yet
+    for (const char* line : {"2 km", "3 m"}) {
+        w.clearInput();
+        w.type(QString::fromUtf8(line));
+        w.enter();
+    }
+    QVERIFY(clear->isEnabled());
+    // Cancel keeps every calculation; Clear forgets them.
+    const struct {
+        QMessageBox::StandardButton answer;
+        int left;
+    } rows[] = {{QMessageBox::Cancel, 2}, {QMessageBox::Yes, 0}};
+    for (const auto& row : rows) {
+        bool asked = false;
+        answerNextQuestion(row.answer, &asked);
+        clear->trigger();
+        QVERIFY(asked);
+        QCOMPARE(w.history->count(), row.left);
+        QCOMPARE(int(w.window->history().entries().size()), row.left);
+    }
+    QVERIFY(!clear->isEnabled());
 }
 
 void MainWindowTest::historyIsKeptInTheStateDirectory() {
@@ -548,6 +780,7 @@ void MainWindowTest::historyIsKeptInTheStateDirectory() {
     QCOMPARE(historyRows(again.history).size(), 2);
     QTest::keyClick(again.input, Qt::Key_Up);
     QCOMPARE(again.input->text(), QStringLiteral("1 / 0"));
+    answerNextQuestion(QMessageBox::Yes);
     again.window->findChild<QAction*>(QStringLiteral("clearHistoryAction"))->trigger();
     QCOMPARE(fileContent(file), QByteArray("quantrel history 1\nend 0\n"));
 }
@@ -559,9 +792,8 @@ void MainWindowTest::aDamagedHistoryFileIsIgnoredWithAMessage() {
     Window w({}, file);
     QCOMPARE(w.history->count(), 0);
     QVERIFY(w.window->historyProblem().contains(QStringLiteral("was not loaded")));
-    QVERIFY(w.informationLine->isVisible());
-    QVERIFY2(w.informationLine->plainText().startsWith(QStringLiteral("History: The history ")),
-             qPrintable(w.informationLine->plainText()));
+    QVERIFY2(w.information().startsWith(QStringLiteral("History: The history ")),
+             qPrintable(w.information()));
     // The window works, and the next calculation replaces the damaged file with a whole one.
     w.type(QStringLiteral("3 m"));
     w.enter();
@@ -609,6 +841,20 @@ void MainWindowTest::copyResultPutsTheResultOnTheClipboard() {
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("96.5606 kmh"));
 }
 
+void MainWindowTest::copyHistoryPutsEveryCalculationOnTheClipboard() {
+    Window w;
+    QAction* copy = w.window->findChild<QAction*>(QStringLiteral("copyHistoryAction"));
+    QVERIFY(!copy->isEnabled());
+    for (const char* line : {"2 km + 300 m", "1 / 0"}) {
+        w.clearInput();
+        w.type(QString::fromUtf8(line));
+        w.enter();
+    }
+    copy->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("2 km + 300 m = 2.3 km\n1 / 0 ! Math: Division by zero\n"));
+}
+
 void MainWindowTest::liveResultFollowsTheTypingAndLeavesAnsAlone() {
     Window w;
     const QColor committedColour = w.result->palette().color(QPalette::Text);
@@ -622,7 +868,7 @@ void MainWindowTest::liveResultFollowsTheTypingAndLeavesAnsAlone() {
         w.type(QString::fromUtf8(step.typed));
         QCOMPARE(w.result->text(), QString::fromUtf8(step.shown));
         QVERIFY(w.window->resultIsLive());
-        QVERIFY(w.errorLine->isHidden());  // no error colour while typing
+        QVERIFY(!w.info->showsError());  // no error colour while typing
         QCOMPARE(redMask(w.input), QString(w.input->text().size(), QLatin1Char('.')));
     }
     QVERIFY(w.result->palette().color(QPalette::Text) != committedColour);
@@ -645,7 +891,7 @@ void MainWindowTest::liveResultFollowsTheTypingAndLeavesAnsAlone() {
     QVERIFY(w.result->text().isEmpty());
     w.enter();
     QCOMPARE(w.result->text(), QStringLiteral("0"));
-    // After an error the mark stays until the next key, and the field shows nothing.
+    // After an error the mark stays until the text changes, and the field shows nothing.
     w.clearInput();
     w.type(QStringLiteral("1 / 0"));
     w.enter();
@@ -770,6 +1016,14 @@ void MainWindowTest::shortcutsReachTheirCommands() {
     QVERIFY(w.history->isHidden());
     QTest::keyClick(w.input, Qt::Key_H, Qt::ControlModifier);
     QVERIFY(!w.history->isHidden());
+    const struct {
+        const char* action;
+        const char* keys;
+    } more[] = {{"insertUnitAction", "Ctrl+U"}, {"userGuideAction", "F1"}};
+    for (const auto& row : more) {
+        QCOMPARE(w.window->findChild<QAction*>(QString::fromUtf8(row.action))->shortcut(),
+                 QKeySequence(QString::fromUtf8(row.keys)));
+    }
     // The guide menu entry is there only with a guide.
     QVERIFY(!w.window->findChild<QAction*>(QStringLiteral("userGuideAction"))->isEnabled());
     QStringList menus;
@@ -788,27 +1042,28 @@ void MainWindowTest::unknownNamesGetSuggestions() {
     Window w;
     w.type(QStringLiteral("5 kilometre + 1 m"));
     w.enter();
-    QVERIFY(w.errorLine->isVisible());
-    QVERIFY(w.informationLine->isVisible());
-    QCOMPARE(w.informationLine->plainText().trimmed(), QStringLiteral("Did you mean: km"));
-    QVERIFY(w.informationLine->document()->toHtml().contains(QStringLiteral("href=\"0\"")));
-
-    QTextCursor link = w.informationLine->document()->find(QStringLiteral("km"));
-    QVERIFY(!link.isNull());
-    link.setPosition(link.selectionStart() + 1);
-    const QPoint where = w.informationLine->cursorRect(link).center();
-    QTest::mouseClick(w.informationLine->viewport(), Qt::LeftButton, Qt::NoModifier, where);
+    QVERIFY(w.info->showsError());
+    QCOMPARE(w.information().section(QLatin1Char('\n'), 1), QStringLiteral("Did you mean: km"));
+    // A click puts the name in place; the error goes with the old text, none of the line is red.
+    w.clickLink(0);
     QCOMPARE(w.input->text(), QStringLiteral("5 km + 1 m"));
     QCOMPARE(w.input->textCursor().position(), 4);
+    QVERIFY(!w.info->showsError());
+    QCOMPARE(redMask(w.input), QString(w.input->text().size(), QLatin1Char('.')));
     QCOMPARE(w.result->text(), QStringLiteral("5001 m"));  // live
     w.enter();
     QCOMPARE(w.result->text(), QStringLiteral("5001 m"));
 
-    // Several close names are all offered.
-    w.clearInput();
+    // Several close names are all offered, shorter first; Tab walks through them.
     w.type(QStringLiteral("sqr 4"));
     w.enter();
-    QCOMPARE(w.informationLine->plainText().trimmed(), QStringLiteral("Did you mean: sq sqrt"));
+    QCOMPARE(w.information().section(QLatin1Char('\n'), 1),
+             QStringLiteral("Did you mean: sq sqrt"));
+    QTest::keyClick(w.input, Qt::Key_Tab);
+    QCOMPARE(w.input->text(), QStringLiteral("sq 4"));
+    QTest::keyClick(w.input, Qt::Key_Tab);
+    QCOMPARE(w.input->text(), QStringLiteral("sqrt 4"));
+    QCOMPARE(w.result->text(), QStringLiteral("2"));
 }
 
 void MainWindowTest::coloursFollowTheLightOrDarkPalette() {
@@ -830,23 +1085,30 @@ void MainWindowTest::coloursFollowTheLightOrDarkPalette() {
         Window w;
         w.type(QStringLiteral("1 / 0"));
         w.enter();
-        const QColor panel = w.panel->palette().color(w.panel->backgroundRole());
+        const QColor panel = w.info->palette().color(w.info->backgroundRole());
         QCOMPARE(panel, palette.color(QPalette::Base));
-        QCOMPARE(w.errorLine->palette().color(QPalette::Base), palette.color(QPalette::Base));
-        const QColor errorText = w.errorLine->palette().color(QPalette::Text);
+        const QColor errorText = w.input->colours().error;
         QVERIFY2(isClearlyRed(errorText), qPrintable(errorText.name()));
+        QVERIFY(w.info->rowLabel(0)->text().contains(errorText.name()));
         // The mark in the input is the same red, readable against the base colour.
-        QTextCursor marked(w.input->document());
-        marked.setPosition(3);
-        QCOMPARE(marked.charFormat().foreground().color(), errorText);
-        QVERIFY(std::abs(errorText.lightness() - palette.color(QPalette::Base).lightness()) > 60);
+        QCOMPARE(drawnColours(w.input).value(2), errorText);
+        const int base = palette.color(QPalette::Base).lightness();
+        QVERIFY(std::abs(errorText.lightness() - base) > 60);
+        // The pieces' colours differ from each other and from the base, in both palettes.
+        const quantrel::ui::InputColours c = w.input->colours();
+        const QList<QColor> pieces{c.number, c.unit, c.function, c.operation};
+        for (int i = 0; i < pieces.size(); ++i) {
+            QVERIFY2(std::abs(pieces[i].lightness() - base) > 50, qPrintable(pieces[i].name()));
+            for (int j = i + 1; j < pieces.size(); ++j)
+                QVERIFY(pieces[i] != pieces[j]);
+        }
     }
     QApplication::setPalette(original);
 }
 
 void MainWindowTest::everyWayOfClosingSlidesOut_data() {
     QTest::addColumn<int>("how");
-    QTest::newRow("Escape in the input line") << 0;
+    QTest::newRow("Escape in the empty input line") << 0;
     QTest::newRow("Exit") << 1;
     QTest::newRow("close box, Alt+F4") << 2;
 }
@@ -871,6 +1133,25 @@ void MainWindowTest::everyWayOfClosingSlidesOut() {
     QCOMPARE(w.window->result(), 0);
 }
 
+void MainWindowTest::userGuideOpensInAWindowOfItsOwn() {
+    const quantrel::test::TemporaryDirectory docs;
+    const std::filesystem::path guide =
+        docs.write("guide.html", "<html><body><h1>Guide</h1><p>Type a line.</p></body></html>");
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    Window w(guide);
+    QAction* action = w.window->findChild<QAction*>(QStringLiteral("userGuideAction"));
+    QVERIFY(action->isEnabled());
+    for (int i = 0; i < 2; ++i)
+        action->trigger();  // the second time the same window comes forward
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(catcher.opened.size(), 0);
+    const QList<GuideWindow*> windows = w.window->findChildren<GuideWindow*>();
+    QCOMPARE(windows.size(), 1);
+    QVERIFY(windows[0]->isVisible());
+    QVERIFY(windows[0]->browser()->toPlainText().contains(QStringLiteral("Type a line.")));
+}
+
 void MainWindowTest::aboutBoxOpensFromTheMenuAndIgnoresEscape() {
     Window w;
     bool checked = false;
@@ -891,6 +1172,20 @@ void MainWindowTest::aboutBoxOpensFromTheMenuAndIgnoresEscape() {
     w.window->findChild<QAction*>(QStringLiteral("aboutAction"))->trigger();
     QVERIFY(checked);
     QVERIFY(w.window->isVisible());
+}
+
+void MainWindowTest::aboutBoxShowsItsWholeText() {
+    AboutDialog about({});
+    about.show();
+    const auto* notice = about.findChild<QLabel*>(QStringLiteral("notice"));
+    QVERIFY(notice);
+    QCOMPARE(notice->text(), AboutDialog::noticeText());
+    // Tall enough for every line of the text at its width, and inside the box.
+    QVERIFY(notice->height() >= notice->heightForWidth(notice->width()));
+    QVERIFY(notice->geometry().bottom() < about.height());
+    const auto* ok = about.findChild<QPushButton*>(QStringLiteral("ok"));
+    QVERIFY(ok->geometry().top() > notice->geometry().bottom());
+    QVERIFY(ok->geometry().bottom() < about.height());
 }
 
 void MainWindowTest::aboutBoxOpensTheGuideOnEveryClick() {

@@ -9,7 +9,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QMenu>
+#include <QLineEdit>
+#include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QPixmap>
@@ -22,6 +23,7 @@
 #include "ui/about_dialog.h"
 #include "ui/input_line.h"
 #include "ui/main_window.h"
+#include "ui/unit_browser.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -45,7 +47,12 @@ int main(int argc, char* argv[]) {
                        QStringLiteral("2.5 h * 100 km/h"),
                        QStringLiteral("5 km / 20 min in kmh")};
     }
-    const QString expression = expressions.takeLast();
+    QString expression = expressions.takeLast();
+    QString query;
+    if (expressions.size() >= 1 && expressions.last() == QStringLiteral("--units")) {
+        query = expression;
+        expression = expressions.takeLast();
+    }
     if (expression == QStringLiteral("--about")) {
         quantrel::ui::AboutDialog about({});
         about.show();
@@ -67,10 +74,21 @@ int main(int argc, char* argv[]) {
         input->selectAll();
         QTest::keyClick(input, Qt::Key_Delete);
         if (expression == QStringLiteral("--units")) {
-            auto* units = window.findChild<QMenu*>(QStringLiteral("unitMenu"));
-            units->popup(window.geometry().topLeft());
+            // The window with the browser drawn over its lower part, as it opens over it.
+            window.resize(760, 520);
+            QTest::keyClicks(input, QStringLiteral("60 mph in "));
+            window.showBrowser(quantrel::ui::UnitBrowser::Units);
+            auto* browser = window.findChild<quantrel::ui::UnitBrowser*>();
+            browser->resize(window.width() - 60, window.height() - 110);
+            QTest::keyClicks(browser->findChild<QLineEdit*>(QStringLiteral("search")), query);
             QTest::qWait(200);
-            return units->grab().save(args[1]) ? 0 : 1;
+            QPixmap picture = window.grab();
+            QPainter painter(&picture);
+            const QPixmap dialog = browser->grab();
+            painter.fillRect(QRect(QPoint(29, 99), dialog.size() + QSize(2, 2)), Qt::darkGray);
+            painter.drawPixmap(30, 100, dialog);
+            painter.end();
+            return picture.save(args[1]) ? 0 : 1;
         }
         QTest::keyClicks(input, expression);
         QTest::keyClick(input, Qt::Key_Return);
