@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <filesystem>
 #include <optional>
 
 #include "support/test_support.h"
@@ -33,20 +35,14 @@ TEST(MarkerLine, MarksColumnsNotBytes) {
     }
 }
 
-// The marker under the engine's own errors, one per kind of error.
-TEST(MarkerLine, MarksEngineErrors) {
-    Calculator calculator = test::makeTestCalculator();
-    const struct {
-        const char* input;
-        const char* marker;
-    } rows[] = {
-        {"2 # 3", "  ^"},             // tokenizer: the character
-        {"2 \xC2\xB5 # 1", "    ^"},  // tokenizer after a multi-byte name
-        {"1 +", "   ^"},              // parser at the end of the text
-        {"2 3", "  ^"},               // parser: the token
-        {"1 / 0", "  ^"},             // math error: its operator
-    };
-    for (const auto& row : rows) {
+struct MarkerRow {
+    const char* input;
+    const char* marker;
+};
+
+template <std::size_t N>
+void expectMarkers(Calculator& calculator, const MarkerRow (&rows)[N]) {
+    for (const MarkerRow& row : rows) {
         SCOPED_TRACE(row.input);
         try {
             calculator.evaluateLine(row.input);
@@ -57,6 +53,26 @@ TEST(MarkerLine, MarksEngineErrors) {
             EXPECT_EQ(markerLine(row.input, *span), row.marker);
         }
     }
+}
+
+// The marker under the engine's own errors, one per kind of error.
+TEST(MarkerLine, MarksEngineErrors) {
+    Calculator calculator = test::makeTestCalculator();
+    const MarkerRow rows[] = {
+        {"2 # 3", "  ^"},             // tokenizer: the character
+        {"2 \xC2\xB5 # 1", "    ^"},  // tokenizer after a multi-byte name
+        {"1 +", "   ^"},              // parser at the end of the text
+        {"2 3", "  ^"},               // parser: the token
+        {"1 / 0", "  ^"},             // math error: its operator
+    };
+    expectMarkers(calculator, rows);
+    // An error about a number with a unit marks its unit, not the start of the line.
+    Calculator library(std::filesystem::path(QUANTREL_SOURCE_DIR "/settings"), 5489);
+    const MarkerRow libraryRows[] = {
+        {"sqrt(2 m)", "       ^"},
+        {"5 m^(3 s)", "       ^"},
+    };
+    expectMarkers(library, libraryRows);
 }
 
 }  // namespace
