@@ -75,7 +75,8 @@ private:
 
 /// Owns every node of one parsed tree and what they refer to; element handles share ownership.
 struct XmlDocument {
-    std::string text;                     // the parsed text, up to a NUL byte
+    std::string storage;    // the bytes handed to the reader
+    std::string_view text;  // the parsed text in them: after a byte-order mark, up to a NUL byte
     std::vector<XmlNode> nodes;           // nodes[0] is the unnamed top node
     std::vector<std::uint32_t> children;  // indices into nodes
     std::vector<std::string_view> texts;

@@ -237,7 +237,8 @@ enum class Item : std::uint8_t { None, Child, Text, Clear, Comment };
 
 class Parser {
 public:
-    explicit Parser(std::string_view text) : text_(text) {}
+    /// Reads `bytes` from `start` on; the document keeps them.
+    Parser(std::string&& bytes, std::size_t start) : bytes_(std::move(bytes)), start_(start) {}
 
     XmlElement parse(XmlResult& result);
 
@@ -291,6 +292,8 @@ private:
     void warnUnmatchedEndTag();
     void computeLineAndColumn(std::size_t position, XmlResult& result) const;
 
+    std::string bytes_;
+    std::size_t start_ = 0;
     std::string_view text_;
     std::size_t pos_ = 0;
     std::size_t pendingStart_ = 0;  // where the text not yet added to an element begins
@@ -420,8 +423,10 @@ void Parser::skipContentText() {
 XmlElement Parser::parse(XmlResult& result) {
     document_ = std::make_shared<XmlDocument>();
     // The document keeps the text, so that an element can tell its line when asked.
-    document_->text.assign(text_.substr(0, text_.find('\0')));  // a NUL byte ends the text
-    text_ = document_->text;
+    document_->storage = std::move(bytes_);
+    text_ = std::string_view(document_->storage).substr(start_);
+    text_ = text_.substr(0, text_.find('\0'));  // a NUL byte ends the text
+    document_->text = text_;
     document_->nodes.emplace_back().document = document_.get();
     open_.push_back(Open{});
     while (insideTag_ ? readTag() : readContentToken()) {
@@ -708,10 +713,14 @@ void Parser::computeLineAndColumn(std::size_t position, XmlResult& result) const
 }  // namespace
 
 XmlElement parseXmlText(std::string_view text, XmlResult& result) {
-    return Parser(text).parse(result);
+    return Parser(std::string(text), 0).parse(result);
 }
 
 XmlElement parseXmlBytes(std::string_view bytes, XmlResult& result) {
+    return parseXmlBytes(std::string(bytes), result);
+}
+
+XmlElement parseXmlBytes(std::string&& bytes, XmlResult& result) {
     result = XmlResult{};
     if (bytes.empty()) {
         result.error = XmlError::NoData;
@@ -723,7 +732,9 @@ XmlElement parseXmlBytes(std::string_view bytes, XmlResult& result) {
         result.error = XmlError::CharConversion;
         return {};
     }
-    return parseXmlText(*text, result);
+    if (text->data() == converted.data()) return Parser(std::move(converted), 0).parse(result);
+    const auto start = static_cast<std::size_t>(text->data() - bytes.data());  // after a mark
+    return Parser(std::move(bytes), start).parse(result);
 }
 
 XmlElement parseXmlFile(const std::filesystem::path& path, XmlResult& result) {
@@ -744,7 +755,7 @@ XmlElement parseXmlFile(const std::filesystem::path& path, XmlResult& result) {
         result.error = XmlError::FileNotFound;
         return {};
     }
-    return parseXmlBytes(bytes, result);
+    return parseXmlBytes(std::move(bytes), result);
 }
 
 }  // namespace quantrel::xml
