@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/error.h"
@@ -249,7 +250,7 @@ void loadFile(UnitRegistry& registry, const SettingsSource& source, const std::s
     xml::XmlResult result;
     XmlElement document;
     if (const std::optional<std::string> bytes = source.read(file)) {
-        document = xml::parseXmlBytes(*bytes, result);
+        document = xml::parseXmlBytes(std::move(*bytes), result);
     } else {
         result.error = xml::XmlError::FileNotFound;
     }
