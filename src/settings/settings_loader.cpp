@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/error.h"
@@ -17,7 +18,8 @@ namespace {
 using xml::equalsIgnoringCase;
 using xml::XmlElement;
 
-std::optional<std::string> attributeText(const XmlElement& element, std::string_view name) {
+/// The attribute `name` as a string, for the registry calls that keep it.
+std::optional<std::string> attributeString(const XmlElement& element, std::string_view name) {
     if (const auto value = element.attribute(name)) return std::string(*value);
     return std::nullopt;
 }
@@ -30,8 +32,8 @@ std::optional<std::string> firstText(const XmlElement& element) {
 /// A text that names something to the user (a unit's Shown text, a quantity's DisplayName):
 /// refused when empty or when it holds a control character, which no line of a result,
 /// listing or menu may carry.
-void checkShownText(const std::string& text, std::string_view attribute, std::string_view kind,
-                    const std::string& name) {
+void checkShownText(std::string_view text, std::string_view attribute, std::string_view kind,
+                    std::string_view name) {
     const bool control = std::any_of(text.begin(), text.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
         return byte < 0x20 || byte == 0x7f;
@@ -57,7 +59,7 @@ void checkShownText(const std::string& text, std::string_view attribute, std::st
 /// What an element defines, for a settings location: "unit 'zz'"; empty without a name.
 struct Subject {
     std::string_view kind;
-    const std::optional<std::string>* name = nullptr;
+    const std::optional<std::string_view>* name = nullptr;
 
     std::string text() const {
         if (name == nullptr || !name->has_value()) return {};
@@ -110,10 +112,10 @@ private:
 
 void FileReader::readUnits(const XmlElement& section) {
     // The notation switch of input lines: "^" after a unit raises that unit alone.
-    if (const std::optional<std::string> bind = attributeText(section, "PowersBindToUnits")) {
+    if (const std::optional<std::string_view> bind = section.attribute("PowersBindToUnits")) {
         at(section, Subject{}, [&] {
             if (*bind != "yes" && *bind != "no") {
-                throw ConfigError("Invalid PowersBindToUnits value '" + *bind + "'");
+                throw ConfigError("Invalid PowersBindToUnits value '" + std::string(*bind) + "'");
             }
             if (!registry_.setPowersBindToUnits(*bind == "yes")) {
                 throw ConfigError("PowersBindToUnits declared with two values");
@@ -121,64 +123,65 @@ void FileReader::readUnits(const XmlElement& section) {
         });
     }
     forEachChildNamed(section, "Quantity", [&](const XmlElement& quantity) {
-        const std::optional<std::string> quantityName = attributeText(quantity, "Name");
+        const std::optional<std::string_view> quantityName = quantity.attribute("Name");
         at(quantity, Subject{}, [&] {
             if (!quantityName || quantityName->empty()) {
                 throw ConfigError("Illegal or missing quantity name");
             }
         });
+        const std::string quantityString(*quantityName);
         const Subject quantitySubject{"quantity", &quantityName};
-        if (const std::optional<std::string> dimension = attributeText(quantity, "Dimension")) {
+        if (const std::optional<std::string> dimension = attributeString(quantity, "Dimension")) {
             at(quantity, quantitySubject, [&] {
-                registry_.declareDimension(*quantityName, *dimension,
+                registry_.declareDimension(quantityString, *dimension,
                                            {file_, quantity.line(), quantitySubject.text()});
             });
         }
-        if (const std::optional<std::string> display = attributeText(quantity, "Display")) {
+        if (const std::optional<std::string_view> display = quantity.attribute("Display")) {
             at(quantity, quantitySubject, [&] {
                 if (*display != "shortest" && *display != "natural") {
-                    throw ConfigError("Invalid Display value '" + *display + "' for quantity '" +
-                                      *quantityName + "'");
+                    throw ConfigError("Invalid Display value '" + std::string(*display) +
+                                      "' for quantity '" + quantityString + "'");
                 }
                 const auto choice = *display == "natural" ? UnitCatalog::DisplayChoice::Natural
                                                           : UnitCatalog::DisplayChoice::Shortest;
-                if (!registry_.setDisplayChoice(*quantityName, choice)) {
-                    throw ConfigError("Quantity '" + *quantityName +
+                if (!registry_.setDisplayChoice(quantityString, choice)) {
+                    throw ConfigError("Quantity '" + quantityString +
                                       "' declared with two Display values");
                 }
             });
         }
-        if (const std::optional<std::string> shownName = attributeText(quantity, "DisplayName")) {
+        if (const std::optional<std::string> shownName = attributeString(quantity, "DisplayName")) {
             at(quantity, quantitySubject, [&] {
-                checkShownText(*shownName, "DisplayName", "quantity", *quantityName);
-                if (!registry_.setDisplayName(*quantityName, *shownName)) {
-                    throw ConfigError("Quantity '" + *quantityName +
+                checkShownText(*shownName, "DisplayName", "quantity", quantityString);
+                if (!registry_.setDisplayName(quantityString, *shownName)) {
+                    throw ConfigError("Quantity '" + quantityString +
                                       "' declared with two DisplayName values");
                 }
             });
         }
         forEachChildNamed(quantity, "Unit", [&](const XmlElement& unit) {
-            const std::optional<std::string> name = attributeText(unit, "Name");
-            const std::optional<std::string> symbol = attributeText(unit, "Symbol");
-            const std::optional<std::string> description = attributeText(unit, "Description");
+            const std::optional<std::string_view> name = unit.attribute("Name");
+            const std::optional<std::string_view> symbol = unit.attribute("Symbol");
+            const std::optional<std::string_view> description = unit.attribute("Description");
             if (!symbol || symbol->empty()) {
                 at(unit, quantitySubject, [] { throw ConfigError("No unit symbol defined"); });
             }
             at(unit, Subject{"unit", &symbol}, [&] {
                 // Display="no": read and accepted after "in", never chosen for a result.
                 bool displayed = true;
-                if (const std::optional<std::string> display = attributeText(unit, "Display")) {
+                if (const std::optional<std::string_view> display = unit.attribute("Display")) {
                     if (*display != "yes" && *display != "no") {
-                        throw ConfigError("Invalid Display value '" + *display + "' for unit '" +
-                                          *symbol + "'");
+                        throw ConfigError("Invalid Display value '" + std::string(*display) +
+                                          "' for unit '" + std::string(*symbol) + "'");
                     }
                     displayed = *display == "yes";
                 }
                 // Shown="km/h": the text results are written with instead of the symbol.
-                const std::optional<std::string> shown = attributeText(unit, "Shown");
+                const std::optional<std::string_view> shown = unit.attribute("Shown");
                 if (shown) checkShownText(*shown, "Shown", "unit", *symbol);
-                registry_.defineUnit(*quantityName, *symbol, name, description.value_or(""),
-                                     firstText(unit), displayed, shown.value_or(""));
+                registry_.defineUnit(quantityString, *symbol, name, description.value_or(""),
+                                     unit.text(0), displayed, shown.value_or(""));
             });
         });
     });
@@ -186,8 +189,8 @@ void FileReader::readUnits(const XmlElement& section) {
 
 void FileReader::readConversions(const XmlElement& section) {
     forEachChildNamed(section, "Conversion", [&](const XmlElement& conversion) {
-        const std::optional<std::string> formula = attributeText(conversion, "Formula");
-        const std::optional<std::string> result = attributeText(conversion, "Result");
+        const std::optional<std::string_view> formula = conversion.attribute("Formula");
+        const std::optional<std::string> result = attributeString(conversion, "Result");
         at(conversion, Subject{"rule", &formula}, [&] {
             if (!formula) throw ConfigError("No formula specified");
             if (!result) throw ConfigError("No result unit specified");
@@ -198,11 +201,12 @@ void FileReader::readConversions(const XmlElement& section) {
 
 void FileReader::readFunctions(const XmlElement& section) {
     forEachChildNamed(section, "Function", [&](const XmlElement& function) {
-        const std::optional<std::string> name = attributeText(function, "Name");
+        const std::optional<std::string_view> name = function.attribute("Name");
         at(function, Subject{"function", &name}, [&] {
             if (!name) throw ConfigError("Illegal function name");
-            registry_.defineFunction(*name, attributeText(function, "Description").value_or(""),
-                                     attributeText(function, "Parameters").value_or(""),
+            registry_.defineFunction(std::string(*name),
+                                     attributeString(function, "Description").value_or(""),
+                                     attributeString(function, "Parameters").value_or(""),
                                      firstText(function).value_or(""));
         });
     });
@@ -246,7 +250,7 @@ void loadFile(UnitRegistry& registry, const SettingsSource& source, const std::s
     xml::XmlResult result;
     XmlElement document;
     if (const std::optional<std::string> bytes = source.read(file)) {
-        document = xml::parseXmlBytes(*bytes, result);
+        document = xml::parseXmlBytes(std::move(*bytes), result);
     } else {
         result.error = xml::XmlError::FileNotFound;
     }

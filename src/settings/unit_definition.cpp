@@ -8,32 +8,38 @@
 
 namespace quantrel {
 
-const Unit& UnitRegistry::defineUnit(const std::string& quantity, const std::string& symbol,
-                                     const std::optional<std::string>& name,
-                                     const std::string& description,
-                                     const std::optional<std::string>& definition, bool displayed,
-                                     const std::string& shown) {
-    if (findUnit(symbol) != nullptr) throw ConfigError("Unit '" + symbol + "' already defined");
+const Unit& UnitRegistry::defineUnit(std::string_view quantity, std::string_view symbol,
+                                     std::optional<std::string_view> name,
+                                     std::string_view description,
+                                     std::optional<std::string_view> definition, bool displayed,
+                                     std::string_view shown) {
+    if (findUnit(symbol) != nullptr) {
+        throw ConfigError("Unit '" + std::string(symbol) + "' already defined");
+    }
     if (!definition) throw ConfigError("Missing unit definition");
     if (!displayed) {
         const QuantityUnits* units = findQuantity(quantity);
         if (units == nullptr || units->empty()) {
-            throw ConfigError("Unit '" + symbol +
+            throw ConfigError("Unit '" + std::string(symbol) +
                               "' is the reference unit of its quantity and is always shown");
         }
     }
 
     // The unit is not entered yet: its own symbol in the text is an unknown name.
-    const std::vector<Token> tokens = tokenize(*this, *definition);
     UnitScale scale;
-    try {
-        scale = readUnitDefinition(tokens);
-    } catch (const ParseError& error) {
-        throw ConfigError("Error while parsing unit '" + symbol +
-                          "': " + error.message(*definition));
+    if (const std::optional<long double> plain = readPlainDefinition(*this, *definition)) {
+        scale.scale = *plain;
+    } else {
+        const std::vector<Token> tokens = tokenize(*this, *definition);
+        try {
+            scale = readUnitDefinition(tokens);
+        } catch (const ParseError& error) {
+            throw ConfigError("Error while parsing unit '" + std::string(symbol) +
+                              "': " + error.message(*definition));
+        }
     }
 
-    Unit& unit = enterUnit(quantity, symbol, scale.scale, scale.offset);
+    Unit& unit = enterUnit(std::string(quantity), std::string(symbol), scale.scale, scale.offset);
     unit.description = description;
     unit.displayed = displayed;
     unit.shown = shown;

@@ -45,10 +45,10 @@ public:
     /// symbol, a missing definition, a definition that does not parse and a first unit of its
     /// quantity that is not `displayed`; tokenizer and math errors pass unchanged. A failure
     /// changes nothing. `shown` is the text results are written with (empty: the symbol).
-    const Unit& defineUnit(const std::string& quantity, const std::string& symbol,
-                           const std::optional<std::string>& name, const std::string& description,
-                           const std::optional<std::string>& definition, bool displayed = true,
-                           const std::string& shown = {});
+    const Unit& defineUnit(std::string_view quantity, std::string_view symbol,
+                           std::optional<std::string_view> name, std::string_view description,
+                           std::optional<std::string_view> definition, bool displayed = true,
+                           std::string_view shown = {});
     /// Enters a conversion rule such as "Length * Length" with the result "Area". Throws
     /// ConfigError for an unknown result quantity or a formula that is not three tokens.
     void addConversion(std::string_view formula, const std::string& result);

@@ -7,6 +7,8 @@
 #include <optional>
 
 #include "base/error.h"
+#include "syntax/name_lookup.h"
+#include "syntax/tokenizer.h"
 #include "eval/node.h"
 #include "syntax/parser.h"
 #include "units/unit_catalog.h"
@@ -47,23 +49,6 @@ std::size_t findKind(std::span<const Token> tokens, TokenKind kind) {
     return static_cast<std::size_t>(found - tokens.begin());
 }
 
-/// The value of the two definitions most units have, a number ("1") or a number and a unit
-/// ("1000 m"), worked out as the expression tree would but without building it: start-up reads
-/// hundreds of them. None for any other definition, and for a number too large, whose error
-/// the parser reports.
-std::optional<long double> plainValue(std::span<const Token> tokens) {
-    if (tokens.empty() || tokens[0].kind != TokenKind::Number) return std::nullopt;
-    const bool alone = tokens.size() == 2 && tokens[1].kind == TokenKind::End;
-    const bool withUnit = tokens.size() == 3 && tokens[1].kind == TokenKind::UnitSymbol &&
-                          tokens[2].kind == TokenKind::End;
-    if (!alone && !withUnit) return std::nullopt;
-    const long double number = readNumber(tokens[0].text);
-    if (number > LDBL_MAX || number < -LDBL_MAX) return std::nullopt;
-    if (alone) return number;
-    const Unit& unit = *tokens[1].unit;
-    return number * (unit.scale / unit.referenceUnit->scale) - unit.offset;
-}
-
 }  // namespace
 
 UnitScale readUnitDefinition(std::span<const Token> tokens) {
@@ -71,9 +56,7 @@ UnitScale readUnitDefinition(std::span<const Token> tokens) {
     const std::size_t equals = findKind(tokens, TokenKind::Equals);
     const std::size_t comma = findKind(tokens, TokenKind::Comma);
     UnitScale result;
-    if (const std::optional<long double> value = plainValue(tokens)) {
-        result.scale = *value;
-    } else if (equals == tokens.size()) {
+    if (equals == tokens.size()) {
         Parser parser(tokens);
         const NodePtr tree = parser.parseLine();
         checkEvaluationCost(*tree);
@@ -90,6 +73,39 @@ UnitScale readUnitDefinition(std::span<const Token> tokens) {
         result.offset = result.scale * first.a - first.b;
     }
     return result;
+}
+
+std::optional<long double> readPlainDefinition(const NameLookup& names, std::string_view text) {
+    // The words are cut as the tokenizer cuts them: blanks, a number, blanks, a name, blanks.
+    std::size_t i = 0;
+    while (i < text.size() && isBlankChar(text[i]))
+        ++i;
+    if (i == text.size() || text[i] < '0' || text[i] > '9') return std::nullopt;
+    const std::size_t numberStart = i;
+    i = numberEnd(text, numberStart);
+    std::string digits(text.substr(numberStart, i - numberStart));
+    std::replace(digits.begin(), digits.end(), ',', '.');  // a decimal comma
+    while (i < text.size() && isBlankChar(text[i]))
+        ++i;
+    const std::size_t nameStart = i;
+    while (i < text.size() && isIdentifierChar(text[i]))
+        ++i;
+    const std::string_view name = text.substr(nameStart, i - nameStart);
+    while (i < text.size() && isBlankChar(text[i]))
+        ++i;
+    if (i != text.size()) return std::nullopt;
+
+    const Unit* unit = nullptr;
+    if (!name.empty()) {
+        // "in" and "nroot" are words of the grammar even where a unit has the name.
+        if (name == "in" || name == "nroot") return std::nullopt;
+        unit = names.findUnit(name);
+        if (unit == nullptr) return std::nullopt;
+    }
+    const long double number = readNumber(digits);
+    if (number > LDBL_MAX || number < -LDBL_MAX) return std::nullopt;
+    if (unit == nullptr) return number;
+    return number * (unit->scale / unit->referenceUnit->scale) - unit->offset;
 }
 
 }  // namespace quantrel

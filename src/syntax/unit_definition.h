@@ -10,7 +10,9 @@
 //   Definition = Sum End | Pair End | Pair Comma Pair End
 //   Pair       = Primary [ UnknownName ] Equals Primary
 
+#include <optional>
 #include <span>
+#include <string_view>
 
 #include "base/token.h"
 
@@ -26,5 +28,13 @@ struct UnitScale {
 /// an unknown name). Throws ParseError for text that does not fit the grammar and MathError
 /// from evaluating it.
 UnitScale readUnitDefinition(std::span<const Token> tokens);
+
+class NameLookup;
+
+/// The scale of the two definitions most units have, a number ("1") or a number and a known unit
+/// ("1000 m"), read straight from the text: start-up reads hundreds of them. It is what
+/// readUnitDefinition gives for the text's tokens. None for any other text, and for a number too
+/// large, whose error the full reading reports.
+std::optional<long double> readPlainDefinition(const NameLookup& names, std::string_view text);
 
 }  // namespace quantrel

@@ -40,7 +40,8 @@ Unit& UnitCatalog::enterUnit(const std::string& quantity, const std::string& sym
     unit.quantity = quantity;
     unit.scale = scale;
     unit.offset = offset;
-    unit.dimension = dimensionOf(quantity);
+    // The units of a quantity share its dimension (setDimension gives it to all of them).
+    unit.dimension = members.empty() ? dimensionOf(quantity) : members.front()->dimension;
     members.push_back(&unit);
     unit.referenceUnit = members.front();
     return unit;

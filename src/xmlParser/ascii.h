@@ -27,6 +27,7 @@ inline std::string asciiLowered(std::string_view text) {
 /// True when `a` and `b` are equal ignoring ASCII case.
 constexpr bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
+    if (a == b) return true;  // names are mostly written as they are asked for
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (asciiLower(a[i]) != asciiLower(b[i])) return false;
     }

@@ -7,14 +7,17 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 namespace quantrel::xml {
 
 namespace {
 
-template <typename T>
-bool inRange(const std::vector<T>& list, int i) {
-    return i >= 0 && static_cast<std::size_t>(i) < list.size();
+/// The child that entry `entry` of the document's child list names.
+const detail::XmlNode& childNode(const detail::XmlNode& parent, std::size_t entry) {
+    const detail::XmlDocument& document = *parent.document;
+    return document.nodes[document.children[entry]];
 }
 
 }  // namespace
@@ -56,8 +59,8 @@ const char* errorText(XmlError error) {
 }
 
 std::optional<std::string_view> XmlElement::name() const {
-    if (!node_ || !node_->name) return std::nullopt;
-    return std::string_view(*node_->name);
+    if (!node_ || !node_->named) return std::nullopt;
+    return node_->name;
 }
 
 bool XmlElement::isDeclaration() const {
@@ -65,7 +68,7 @@ bool XmlElement::isDeclaration() const {
 }
 
 int XmlElement::line() const {
-    if (!node_ || node_->document == nullptr) return 0;
+    if (!node_ || !node_->named) return 0;
     const detail::XmlDocument& document = *node_->document;
     if (!document.linesFound) {
         // A line feed byte is never part of a multi-byte UTF-8 character.
@@ -81,28 +84,29 @@ int XmlElement::line() const {
 }
 
 int XmlElement::childCount() const {
-    return node_ ? static_cast<int>(node_->children.size()) : 0;
+    return node_ ? static_cast<int>(node_->children.count) : 0;
 }
 
 XmlElement XmlElement::child(int i) const {
-    if (!node_ || !inRange(node_->children, i)) return {};
-    return detail::XmlNodeAccess::element(node_, node_->children[static_cast<std::size_t>(i)]);
+    if (!node_ || !node_->children.holds(i)) return {};
+    return detail::XmlNodeAccess::element(node_, &childNode(*node_, node_->children.at(i)));
 }
 
 int XmlElement::countChildren(std::string_view name) const {
     if (!node_) return 0;
     int count = 0;
-    for (const detail::XmlNode* child : node_->children) {
-        if (child->name && equalsIgnoringCase(*child->name, name)) ++count;
+    for (std::uint32_t i = 0; i < node_->children.count; ++i) {
+        if (equalsIgnoringCase(childNode(*node_, node_->children.first + i).name, name)) ++count;
     }
     return count;
 }
 
 XmlElement XmlElement::childNamed(std::string_view name, int i) const {
     if (!node_ || i < 0) return {};
-    for (const detail::XmlNode* child : node_->children) {
-        if (child->name && equalsIgnoringCase(*child->name, name) && i-- == 0) {
-            return detail::XmlNodeAccess::element(node_, child);
+    for (std::uint32_t k = 0; k < node_->children.count; ++k) {
+        const detail::XmlNode& child = childNode(*node_, node_->children.first + k);
+        if (equalsIgnoringCase(child.name, name) && i-- == 0) {
+            return detail::XmlNodeAccess::element(node_, &child);
         }
     }
     return {};
@@ -110,44 +114,39 @@ XmlElement XmlElement::childNamed(std::string_view name, int i) const {
 
 std::optional<std::string_view> XmlElement::attribute(std::string_view name) const {
     if (!node_) return std::nullopt;
-    for (const detail::StoredAttribute& attribute : node_->attributes) {
-        if (equalsIgnoringCase(attribute.name, name)) {
-            if (!attribute.value) return std::nullopt;
-            return std::string_view(*attribute.value);
-        }
+    const std::vector<XmlAttribute>& attributes = node_->document->attributes;
+    for (std::uint32_t i = 0; i < node_->attributes.count; ++i) {
+        const XmlAttribute& attribute = attributes[node_->attributes.first + i];
+        if (equalsIgnoringCase(attribute.name, name)) return attribute.value;
     }
     return std::nullopt;
 }
 
 int XmlElement::attributeCount() const {
-    return node_ ? static_cast<int>(node_->attributes.size()) : 0;
+    return node_ ? static_cast<int>(node_->attributes.count) : 0;
 }
 
 std::optional<XmlAttribute> XmlElement::attributeAt(int i) const {
-    if (!node_ || !inRange(node_->attributes, i)) return std::nullopt;
-    const detail::StoredAttribute& stored = node_->attributes[static_cast<std::size_t>(i)];
-    XmlAttribute attribute{stored.name, std::nullopt};
-    if (stored.value) attribute.value = std::string_view(*stored.value);
-    return attribute;
+    if (!node_ || !node_->attributes.holds(i)) return std::nullopt;
+    return node_->document->attributes[node_->attributes.at(i)];
 }
 
 int XmlElement::textCount() const {
-    return node_ ? static_cast<int>(node_->texts.size()) : 0;
+    return node_ ? static_cast<int>(node_->texts.count) : 0;
 }
 
 std::optional<std::string_view> XmlElement::text(int i) const {
-    if (!node_ || !inRange(node_->texts, i)) return std::nullopt;
-    return std::string_view(node_->texts[static_cast<std::size_t>(i)]);
+    if (!node_ || !node_->texts.holds(i)) return std::nullopt;
+    return node_->document->texts[node_->texts.at(i)];
 }
 
 int XmlElement::clearCount() const {
-    return node_ ? static_cast<int>(node_->clears.size()) : 0;
+    return node_ ? static_cast<int>(node_->clears.count) : 0;
 }
 
 std::optional<XmlClear> XmlElement::clear(int i) const {
-    if (!node_ || !inRange(node_->clears, i)) return std::nullopt;
-    const detail::StoredClear& stored = node_->clears[static_cast<std::size_t>(i)];
-    return XmlClear{stored.opening, stored.closing, stored.content};
+    if (!node_ || !node_->clears.holds(i)) return std::nullopt;
+    return node_->document->clears[node_->clears.at(i)];
 }
 
 }  // namespace quantrel::xml

@@ -3,61 +3,86 @@
 #pragma once
 
 // The reader's tree, shared by the parser and the element handle. Not for other modules.
+//
+// A document keeps its text; names, attribute values, texts and clear sections are views into
+// it. Only a text that differs from what was written (entities decoded, two parts joined over a
+// comment) is written out, into the document's arena. The children, texts, clear sections and
+// attributes of an element are contiguous ranges of the document's lists, so a tree costs a
+// handful of allocations however many elements it has.
 
 #include "xmlParser/xml_parser.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quantrel::xml::detail {
 
-/// One attribute as stored: the value is none when it was written without "=".
-struct StoredAttribute {
-    std::string name;
-    std::optional<std::string> value;
-};
+/// A part of one of the document's lists.
+struct Range {
+    std::uint32_t first = 0;
+    std::uint32_t count = 0;
 
-/// One clear section as stored; the markers are static texts.
-struct StoredClear {
-    std::string_view opening;
-    std::string_view closing;
-    std::string content;
-};
-
-/// Which list an entry of XmlNode::order points into.
-enum class ItemKind : std::uint8_t { Child = 0, Text = 1, Clear = 2 };
-
-/// One entry of the interleaving of children, texts and clear sections.
-struct OrderItem {
-    ItemKind kind;
-    int index;
+    bool holds(int i) const { return i >= 0 && static_cast<std::uint32_t>(i) < count; }
+    std::size_t at(int i) const { return first + static_cast<std::size_t>(i); }
 };
 
 struct XmlDocument;
 
-/// An element. Nodes live in their document's arena, so children are plain pointers and
-/// freeing a tree never recurses, however deep it is.
+/// An element. Nodes live in their document's list and never move once it is parsed.
 struct XmlNode {
-    std::optional<std::string> name;
+    std::string_view name;  // empty for the unnamed top node
+    bool named = false;     // false only for the unnamed top node
     bool isDeclaration = false;
-    std::size_t tagStart = 0;               // byte offset of the start tag in the text
-    const XmlDocument* document = nullptr;  // the owner; none for the top node
-    std::vector<const XmlNode*> children;
-    std::vector<std::string> texts;
-    std::vector<StoredClear> clears;
-    std::vector<StoredAttribute> attributes;
-    std::vector<OrderItem> order;
+    std::size_t tagStart = 0;  // byte offset of the start tag in the text
+    const XmlDocument* document = nullptr;
+    Range children;  // in XmlDocument::children
+    Range texts;     // in XmlDocument::texts
+    Range clears;    // in XmlDocument::clears
+    Range attributes;
 };
 
-/// Owns every node of one parsed tree; element handles share ownership of it.
+/// Storage for the texts that are not in the document's text as written: chunks that never
+/// move, so views into them stay valid as long as the arena.
+class TextArena {
+public:
+    /// A copy of `text` kept by the arena.
+    std::string_view keep(std::string_view text) {
+        if (text.empty()) return {};
+        if (text.size() > left_) {
+            const std::size_t size = std::max(kChunk, text.size());
+            chunks_.push_back(std::make_unique<char[]>(size));
+            free_ = chunks_.back().get();
+            left_ = size;
+        }
+        char* const start = free_;
+        text.copy(start, text.size());
+        free_ += text.size();
+        left_ -= text.size();
+        return {start, text.size()};
+    }
+
+private:
+    static constexpr std::size_t kChunk = 4096;
+    std::vector<std::unique_ptr<char[]>> chunks_;
+    char* free_ = nullptr;
+    std::size_t left_ = 0;
+};
+
+/// Owns every node of one parsed tree and what they refer to; element handles share ownership.
 struct XmlDocument {
-    std::deque<XmlNode> nodes;
-    std::string text;  // the parsed text, up to a NUL byte
+    std::string storage;    // the bytes handed to the reader
+    std::string_view text;  // the parsed text in them: after a byte-order mark, up to a NUL byte
+    std::vector<XmlNode> nodes;           // nodes[0] is the unnamed top node
+    std::vector<std::uint32_t> children;  // indices into nodes
+    std::vector<std::string_view> texts;
+    std::vector<XmlClear> clears;
+    std::vector<XmlAttribute> attributes;
+    TextArena arena;
     // Where each line after the first begins, found on the first question about a line.
     mutable std::vector<std::size_t> lineStarts;
     mutable bool linesFound = false;

@@ -12,8 +12,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <system_error>
@@ -24,10 +26,6 @@ namespace quantrel::xml {
 
 namespace {
 
-using detail::ItemKind;
-using detail::OrderItem;
-using detail::StoredAttribute;
-using detail::StoredClear;
 using detail::XmlDocument;
 using detail::XmlNode;
 
@@ -36,6 +34,7 @@ using detail::XmlNode;
 
 constexpr std::uint8_t kWhiteSpace = 1;  // tab, line feed, carriage return, space
 constexpr std::uint8_t kTextStop = 2;    // ends plain text: white space, "<", "=", ">"
+constexpr std::uint8_t kSlowStep = 4;    // "/" (which may begin "/>") or a multi-byte lead byte
 
 /// Class bits and UTF-8 character length for every byte value.
 struct CharTable {
@@ -48,15 +47,46 @@ struct CharTable {
                          : (c >= 0xE0 && c <= 0xEF) ? 3
                          : (c >= 0xF0 && c <= 0xF4) ? 4
                                                     : 1;
+            if (lengths[c] > 1) classes[c] = kSlowStep;
         }
         for (unsigned char c : {'\t', '\n', '\r', ' '})
             classes[c] = kWhiteSpace | kTextStop;
         for (unsigned char c : {'<', '=', '>'})
             classes[c] = kTextStop;
+        classes[static_cast<unsigned char>('/')] = kSlowStep;
     }
 };
 
 constexpr CharTable kChars;
+
+/// The first position from `p` on whose byte is `a`, `b` or not ASCII; the size of `text` when
+/// there is none. Runs of other bytes are passed eight at a time.
+std::size_t findAsciiStop(std::string_view text, std::size_t p, char a, char b) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080;
+    const std::uint64_t as = kOnes * static_cast<unsigned char>(a);
+    const std::uint64_t bs = kOnes * static_cast<unsigned char>(b);
+    for (; p + 8 <= text.size(); p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + p, 8);
+        // A byte of x is zero when x - 1 borrows into its high bit while x's own is clear; the
+        // lowest such byte is found exactly (a borrow only marks bytes after it).
+        const std::uint64_t x = word ^ as;
+        const std::uint64_t y = word ^ bs;
+        const std::uint64_t stops = (((x - kOnes) & ~x) | ((y - kOnes) & ~y) | word) & kHighBits;
+        if (stops != 0) {
+            if constexpr (std::endian::native == std::endian::little) {
+                return p + static_cast<std::size_t>(std::countr_zero(stops)) / 8;
+            }
+            break;
+        }
+    }
+    for (; p < text.size(); ++p) {
+        const char c = text[p];
+        if (c == a || c == b || static_cast<unsigned char>(c) >= 0x80) return p;
+    }
+    return text.size();
+}
 
 bool isWhiteSpace(char c) {
     return (kChars.classes[static_cast<unsigned char>(c)] & kWhiteSpace);
@@ -202,13 +232,32 @@ struct Token {
 // ---------------------------------------------------------------------------------------------
 // The parser
 
+/// What an element received last, for joining the texts around a comment.
+enum class Item : std::uint8_t { None, Child, Text, Clear, Comment };
+
 class Parser {
 public:
-    explicit Parser(std::string_view text) : text_(text) {}
+    /// Reads `bytes` from `start` on; the document keeps them.
+    Parser(std::string&& bytes, std::size_t start) : bytes_(std::move(bytes)), start_(start) {}
 
     XmlElement parse(XmlResult& result);
 
 private:
+    /// An element being read, and where its entries begin in the pending lists.
+    struct Open {
+        std::uint32_t node = 0;
+        std::uint32_t children = 0;
+        std::uint32_t texts = 0;
+        std::uint32_t clears = 0;
+        Item last = Item::None;
+        Item beforeLast = Item::None;
+
+        void received(Item item) {
+            beforeLast = last;
+            last = item;
+        }
+    };
+
     /// The end of the character starting at `p`, never beyond the text.
     std::size_t nextChar(std::size_t p) const {
         return std::min(p + kChars.lengths[static_cast<unsigned char>(text_[p])], text_.size());
@@ -222,23 +271,29 @@ private:
     std::string_view view(const Token& token) const {
         return text_.substr(token.begin, token.end - token.begin);
     }
+    XmlNode& node(const Open& open) { return document_->nodes[open.node]; }
 
     Token next();
+    std::size_t quotedTextEnd(std::size_t p, char quote) const;
     std::size_t plainTextEnd(std::size_t p) const;
     std::size_t find(std::size_t from, std::string_view marker) const;
+    void skipContentText();
 
     bool readContentToken();
     bool readTag();
     bool finishStartTag(bool shortClose);
     bool readEndTag();
     bool readClear(const Token& opener);
+    bool decode(std::string_view raw, std::string_view& out);
     bool addPendingText(std::size_t end);
-    XmlNode& openChild(std::string_view name, bool isDeclaration, std::size_t tagStart);
+    void openChild(std::string_view name, bool isDeclaration, std::size_t tagStart);
     void closeElement();
     bool fail(XmlError error);
     void warnUnmatchedEndTag();
     void computeLineAndColumn(std::size_t position, XmlResult& result) const;
 
+    std::string bytes_;
+    std::size_t start_ = 0;
     std::string_view text_;
     std::size_t pos_ = 0;
     std::size_t pendingStart_ = 0;  // where the text not yet added to an element begins
@@ -246,7 +301,13 @@ private:
     XmlError error_ = XmlError::NoError;
     std::size_t warningPos_ = 0;  // after the first mismatched end tag
     std::shared_ptr<XmlDocument> document_;
-    std::vector<XmlNode*> open_;  // open_[0] is the unnamed top node
+    std::vector<Open> open_;  // open_[0] is the unnamed top node
+    // The entries of the open elements, innermost last; an element's own move to the document
+    // when it closes, which keeps each element's entries together there.
+    std::vector<std::uint32_t> pendingChildren_;
+    std::vector<std::string_view> pendingTexts_;
+    std::vector<XmlClear> pendingClears_;
+    std::string decoded_;  // the text being decoded
 };
 
 Token Parser::next() {
@@ -261,25 +322,25 @@ Token Parser::next() {
     const std::string_view rest = text_.substr(pos_);
     const char c = rest.front();
     if (c == '<') {
-        for (std::size_t i = 0; i < kClearMarkers.size(); ++i) {
-            if (rest.starts_with(kClearMarkers[i].opening)) {
-                token.kind = TokenKind::Clear;
-                token.clear = i;
-                pos_ += kClearMarkers[i].opening.size();
-                token.end = pos_;
-                return token;
+        const char after = rest.size() > 1 ? rest[1] : '\0';
+        if (after == '!' || after == 'P' || after == 'S') {
+            for (std::size_t i = 0; i < kClearMarkers.size(); ++i) {
+                if (rest.starts_with(kClearMarkers[i].opening)) {
+                    token.kind = TokenKind::Clear;
+                    token.clear = i;
+                    pos_ += kClearMarkers[i].opening.size();
+                    token.end = pos_;
+                    return token;
+                }
             }
         }
-        const char after = rest.size() > 1 ? rest[1] : '\0';
         token.kind = after == '/'   ? TokenKind::EndTagStart
                      : after == '?' ? TokenKind::DeclarationStart
                                     : TokenKind::TagStart;
         pos_ += token.kind == TokenKind::TagStart ? 1 : 2;
     } else if (c == '"' || c == '\'') {
-        std::size_t p = pos_ + 1;
-        while (p < text_.size() && text_[p] != c && text_[p] != '<')
-            p = nextChar(p);
-        if (p < text_.size() && text_[p] == c) {
+        const std::size_t p = quotedTextEnd(pos_, c);
+        if (p < text_.size()) {
             token.kind = TokenKind::QuotedText;
             pos_ = p + 1;
         } else {
@@ -301,33 +362,81 @@ Token Parser::next() {
     return token;
 }
 
+/// The closing quote of the quoted text that opens at `p`; the end of the text when a "<" or
+/// the end comes first.
+std::size_t Parser::quotedTextEnd(std::size_t p, char quote) const {
+    for (p = p + 1; (p = findAsciiStop(text_, p, quote, '<')) < text_.size(); p = nextChar(p)) {
+        if (text_[p] == quote) return p;
+        if (text_[p] == '<') break;
+    }
+    return text_.size();
+}
+
 std::size_t Parser::plainTextEnd(std::size_t p) const {
-    while (p < text_.size() && !(classAt(p) & kTextStop) && !isShortCloseAt(p))
-        p = nextChar(p);
+    while (p < text_.size()) {
+        const std::uint8_t bits = classAt(p);
+        if (bits == 0) {
+            ++p;
+        } else if (bits & kTextStop) {
+            break;
+        } else if (isShortCloseAt(p)) {
+            break;
+        } else {
+            p = nextChar(p);
+        }
+    }
     return p;
 }
 
 std::size_t Parser::find(std::size_t from, std::string_view marker) const {
-    for (std::size_t p = from; p < text_.size(); p = nextChar(p)) {
-        if (text_[p] == marker.front() && text_.substr(p).starts_with(marker)) return p;
+    const char first = marker.front();  // ASCII in every marker
+    for (std::size_t p = from; (p = findAsciiStop(text_, p, first, first)) < text_.size();
+         p = nextChar(p)) {
+        if (text_.substr(p).starts_with(marker)) return p;
     }
     return std::string_view::npos;
+}
+
+/// Moves over the words of a text between tags up to the "<" that begins the next token, or
+/// the end. Words are read as tokens are, so that a character never splits: a "<" inside a
+/// multi-byte character or a quoted text does not count.
+void Parser::skipContentText() {
+    std::size_t p = pos_;
+    while (p < text_.size()) {
+        const char c = text_[p];
+        if (isWhiteSpace(c) || c == '=' || c == '>') {
+            ++p;
+        } else if (c == '<') {
+            break;
+        } else if (c == '"' || c == '\'') {
+            const std::size_t close = quotedTextEnd(p, c);
+            p = close < text_.size() ? close + 1 : plainTextEnd(p + 1);
+        } else if (isShortCloseAt(p)) {
+            p += 2;
+        } else {
+            p = plainTextEnd(p);
+        }
+    }
+    pos_ = p;
 }
 
 XmlElement Parser::parse(XmlResult& result) {
     document_ = std::make_shared<XmlDocument>();
     // The document keeps the text, so that an element can tell its line when asked.
-    document_->text.assign(text_.substr(0, text_.find('\0')));  // a NUL byte ends the text
-    text_ = document_->text;
-    XmlNode& top = document_->nodes.emplace_back();
-    open_.push_back(&top);
+    document_->storage = std::move(bytes_);
+    text_ = std::string_view(document_->storage).substr(start_);
+    text_ = text_.substr(0, text_.find('\0'));  // a NUL byte ends the text
+    document_->text = text_;
+    document_->nodes.emplace_back().document = document_.get();
+    open_.push_back(Open{});
     while (insideTag_ ? readTag() : readContentToken()) {
     }
     while (!open_.empty())
         closeElement();
 
+    const XmlNode& top = document_->nodes.front();
     result = XmlResult{};
-    result.error = top.children.empty() ? XmlError::NoTagFound : error_;
+    result.error = top.children.count == 0 ? XmlError::NoTagFound : error_;
     if (result.error != XmlError::NoError) {
         computeLineAndColumn(result.error == XmlError::UnmatchedEndTagWarning ? warningPos_ : pos_,
                              result);
@@ -336,12 +445,15 @@ XmlElement Parser::parse(XmlResult& result) {
         result.error != XmlError::NoTagFound) {
         return {};
     }
-    const bool onlyOneElement = top.children.size() == 1 && top.texts.empty() &&
-                                top.clears.empty() && top.attributes.empty();
-    return detail::XmlNodeAccess::element(document_, onlyOneElement ? top.children.front() : &top);
+    const bool onlyOneElement = top.children.count == 1 && top.texts.count == 0 &&
+                                top.clears.count == 0 && top.attributes.count == 0;
+    const XmlNode* shown = &top;
+    if (onlyOneElement) shown = &document_->nodes[document_->children[top.children.first]];
+    return detail::XmlNodeAccess::element(document_, shown);
 }
 
 bool Parser::readContentToken() {
+    skipContentText();
     const Token token = next();
     switch (token.kind) {
         case TokenKind::TagStart:
@@ -363,7 +475,7 @@ bool Parser::readContentToken() {
         case TokenKind::End:
             // Reaching the end inside an element is a warning, except in the top node and in
             // a declaration, which a file never closes.
-            if (open_.size() > 1 && !open_.back()->isDeclaration) warnUnmatchedEndTag();
+            if (open_.size() > 1 && !node(open_.back()).isDeclaration) warnUnmatchedEndTag();
             addPendingText(token.begin);
             return false;
         default:
@@ -373,7 +485,12 @@ bool Parser::readContentToken() {
 
 bool Parser::readTag() {
     enum class Expecting { Name, Equals, Value };
-    XmlNode& element = *open_.back();
+    XmlNode& element = node(open_.back());
+    std::vector<XmlAttribute>& attributes = document_->attributes;
+    const auto add = [&](std::string_view name, std::optional<std::string_view> value) {
+        attributes.push_back(XmlAttribute{name, value});
+        ++element.attributes.count;
+    };
     Expecting expecting = Expecting::Name;
     std::string_view name;  // the attribute name read last
     for (;;) {
@@ -391,7 +508,7 @@ bool Parser::readTag() {
                 return fail(XmlError::UnexpectedToken);
             case Expecting::Equals:
                 if (token.kind == TokenKind::Text) {
-                    element.attributes.push_back(StoredAttribute{std::string(name), std::nullopt});
+                    add(name, std::nullopt);
                     name = view(token);
                     continue;
                 }
@@ -402,10 +519,7 @@ bool Parser::readTag() {
                 if (token.kind == TokenKind::TagClose || token.kind == TokenKind::ShortClose) {
                     // "<?xml version='1.0' ?>": the "?" is no attribute.
                     if (element.isDeclaration && name.ends_with('?')) name.remove_suffix(1);
-                    if (!name.empty()) {
-                        element.attributes.push_back(
-                            StoredAttribute{std::string(name), std::nullopt});
-                    }
+                    if (!name.empty()) add(name, std::nullopt);
                     return finishStartTag(token.kind == TokenKind::ShortClose);
                 }
                 return fail(XmlError::UnexpectedToken);
@@ -415,10 +529,10 @@ bool Parser::readTag() {
                 }
                 std::string_view raw = view(token);
                 if (token.kind == TokenKind::QuotedText) raw = raw.substr(1, raw.size() - 2);
-                std::string value;
-                if (!decodeEntities(raw, value, error_)) return fail(error_);
-                if (element.isDeclaration && value.ends_with('?')) value.pop_back();
-                element.attributes.push_back(StoredAttribute{std::string(name), std::move(value)});
+                std::string_view value;
+                if (!decode(raw, value)) return false;
+                if (element.isDeclaration && value.ends_with('?')) value.remove_suffix(1);
+                add(name, value);
                 expecting = Expecting::Name;
                 continue;
             }
@@ -432,7 +546,7 @@ bool Parser::finishStartTag(bool shortClose) {
     // A declaration's "?>" closes it only below the top level: the declaration at the start of
     // a file stays open and holds the rest of the file.
     const std::size_t depth = open_.size() - 1;
-    if (shortClose || (open_.back()->isDeclaration && depth >= 2)) closeElement();
+    if (shortClose || (node(open_.back()).isDeclaration && depth >= 2)) closeElement();
     return true;
 }
 
@@ -458,7 +572,7 @@ bool Parser::readEndTag() {
     const char after = text_[name.end];  // the name is followed at least by the ">"
     // The unnamed top node has no end tag: whatever closes nothing open is unmatched.
     if (open_.size() == 1) return fail(XmlError::UnmatchedEndTag);
-    if (endTagMatches(*open_.back()->name, endName, after)) {
+    if (endTagMatches(node(open_.back()).name, endName, after)) {
         closeElement();
         return true;
     }
@@ -468,7 +582,7 @@ bool Parser::readEndTag() {
     closeElement();
     for (;;) {
         if (open_.size() == 1) return fail(XmlError::UnmatchedEndTag);
-        const bool matches = endTagMatches(*open_.back()->name, endName, after);
+        const bool matches = endTagMatches(node(open_.back()).name, endName, after);
         closeElement();
         if (matches) return true;
     }
@@ -494,12 +608,23 @@ bool Parser::readClear(const Token& opener) {
     }
     if (end == std::string_view::npos) return fail(XmlError::UnmatchedClearTagEnd);
 
-    XmlNode& element = *open_.back();
-    element.order.push_back(OrderItem{ItemKind::Clear, static_cast<int>(element.clears.size())});
-    element.clears.push_back(StoredClear{markers.opening, closing,
-                                         std::string(text_.substr(opener.end, end - opener.end))});
+    pendingClears_.push_back(
+        XmlClear{markers.opening, closing, text_.substr(opener.end, end - opener.end)});
+    open_.back().received(opener.clear == kComment ? Item::Comment : Item::Clear);
     pos_ = end + closing.size();
     pendingStart_ = pos_;
+    return true;
+}
+
+/// `raw` with its entities decoded: a view of it when it has none, otherwise the decoded text
+/// kept by the document. False, with the error set, on a bad entity.
+bool Parser::decode(std::string_view raw, std::string_view& out) {
+    if (raw.find('&') == std::string_view::npos) {
+        out = raw;
+        return true;
+    }
+    if (!decodeEntities(raw, decoded_, error_)) return fail(error_);
+    out = document_->arena.keep(decoded_);
     return true;
 }
 
@@ -507,45 +632,57 @@ bool Parser::addPendingText(std::size_t end) {
     const std::string_view raw = trimWhiteSpace(text_.substr(pendingStart_, end - pendingStart_));
     pendingStart_ = end;
     if (raw.empty()) return true;
-    std::string decoded;
-    if (!decodeEntities(raw, decoded, error_)) return fail(error_);
+    std::string_view text;
+    if (!decode(raw, text)) return false;
 
-    XmlNode& element = *open_.back();
-    const std::size_t items = element.order.size();
-    if (items >= 2 && element.order[items - 2].kind == ItemKind::Text &&
-        element.order[items - 1].kind == ItemKind::Clear &&
-        element.clears.back().opening == kClearMarkers[kComment].opening) {
+    Open& open = open_.back();
+    if (open.beforeLast == Item::Text && open.last == Item::Comment) {
         // A comment inside a text is dropped and the text on both sides joined, without a space.
-        element.clears.pop_back();
-        element.order.pop_back();
-        element.texts[static_cast<std::size_t>(element.order.back().index)] += decoded;
+        pendingClears_.pop_back();
+        std::string joined(pendingTexts_.back());
+        joined += text;
+        pendingTexts_.back() = document_->arena.keep(joined);
+        open.last = Item::Text;
+        open.beforeLast = Item::None;  // never asked: a text is never followed by a text
         return true;
     }
-    element.order.push_back(OrderItem{ItemKind::Text, static_cast<int>(element.texts.size())});
-    element.texts.push_back(std::move(decoded));
+    pendingTexts_.push_back(text);
+    open.received(Item::Text);
     return true;
 }
 
-XmlNode& Parser::openChild(std::string_view name, bool isDeclaration, std::size_t tagStart) {
-    XmlNode& parent = *open_.back();
+void Parser::openChild(std::string_view name, bool isDeclaration, std::size_t tagStart) {
+    const auto index = static_cast<std::uint32_t>(document_->nodes.size());
     XmlNode& child = document_->nodes.emplace_back();
-    child.name.emplace(name);
+    child.name = name;
+    child.named = true;
     child.tagStart = tagStart;
     child.document = document_.get();
     child.isDeclaration = isDeclaration;
-    parent.order.push_back(OrderItem{ItemKind::Child, static_cast<int>(parent.children.size())});
-    parent.children.push_back(&child);
-    open_.push_back(&child);
-    return child;
+    child.attributes.first = static_cast<std::uint32_t>(document_->attributes.size());
+    pendingChildren_.push_back(index);
+    open_.back().received(Item::Child);
+    open_.push_back(Open{index, static_cast<std::uint32_t>(pendingChildren_.size()),
+                         static_cast<std::uint32_t>(pendingTexts_.size()),
+                         static_cast<std::uint32_t>(pendingClears_.size())});
+}
+
+/// Moves the entries of `pending` from `start` on to the end of `list`; returns where they are.
+template <typename T>
+detail::Range moveEntries(std::vector<T>& pending, std::uint32_t start, std::vector<T>& list) {
+    const detail::Range range{static_cast<std::uint32_t>(list.size()),
+                              static_cast<std::uint32_t>(pending.size() - start)};
+    list.insert(list.end(), pending.begin() + start, pending.end());
+    pending.resize(start);
+    return range;
 }
 
 void Parser::closeElement() {
-    XmlNode& element = *open_.back();
-    element.children.shrink_to_fit();
-    element.texts.shrink_to_fit();
-    element.clears.shrink_to_fit();
-    element.attributes.shrink_to_fit();
-    element.order.shrink_to_fit();
+    const Open& open = open_.back();
+    XmlNode& element = node(open);
+    element.children = moveEntries(pendingChildren_, open.children, document_->children);
+    element.texts = moveEntries(pendingTexts_, open.texts, document_->texts);
+    element.clears = moveEntries(pendingClears_, open.clears, document_->clears);
     open_.pop_back();
 }
 
@@ -576,10 +713,14 @@ void Parser::computeLineAndColumn(std::size_t position, XmlResult& result) const
 }  // namespace
 
 XmlElement parseXmlText(std::string_view text, XmlResult& result) {
-    return Parser(text).parse(result);
+    return Parser(std::string(text), 0).parse(result);
 }
 
 XmlElement parseXmlBytes(std::string_view bytes, XmlResult& result) {
+    return parseXmlBytes(std::string(bytes), result);
+}
+
+XmlElement parseXmlBytes(std::string&& bytes, XmlResult& result) {
     result = XmlResult{};
     if (bytes.empty()) {
         result.error = XmlError::NoData;
@@ -591,7 +732,9 @@ XmlElement parseXmlBytes(std::string_view bytes, XmlResult& result) {
         result.error = XmlError::CharConversion;
         return {};
     }
-    return parseXmlText(*text, result);
+    if (text->data() == converted.data()) return Parser(std::move(converted), 0).parse(result);
+    const auto start = static_cast<std::size_t>(text->data() - bytes.data());  // after a mark
+    return Parser(std::move(bytes), start).parse(result);
 }
 
 XmlElement parseXmlFile(const std::filesystem::path& path, XmlResult& result) {
@@ -612,7 +755,7 @@ XmlElement parseXmlFile(const std::filesystem::path& path, XmlResult& result) {
         result.error = XmlError::FileNotFound;
         return {};
     }
-    return parseXmlBytes(bytes, result);
+    return parseXmlBytes(std::move(bytes), result);
 }
 
 }  // namespace quantrel::xml

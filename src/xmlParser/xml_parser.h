@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -133,6 +134,8 @@ XmlElement parseXmlText(std::string_view text, XmlResult& result);
 /// Parses the bytes of a file (UTF-8, with or without byte-order mark, or UTF-16) as
 /// parseXmlText does. NoData when there are none, CharConversion when their UTF-16 is broken.
 XmlElement parseXmlBytes(std::string_view bytes, XmlResult& result);
+/// The same for bytes the tree may keep instead of copying them.
+XmlElement parseXmlBytes(std::string&& bytes, XmlResult& result);
 
 /// Reads a whole file (UTF-8, with or without byte-order mark, or UTF-16) and parses it as
 /// parseXmlText does. FileNotFound when it cannot be read, NoData when it is empty,

@@ -13,6 +13,8 @@
 #include "settings/caught_error.h"
 #include "settings/unit_registry.h"
 #include "support/test_support.h"
+#include "syntax/tokenizer.h"
+#include "syntax/unit_definition.h"
 
 namespace quantrel {
 namespace {
@@ -182,6 +184,42 @@ TEST(UnitDefinition, RepeatedSymbolOrMissingTextFails) {
     EXPECT_EQ(registry->findUnit("m")->quantity, "Length");
     EXPECT_EQ(registry->findQuantity("Other"), nullptr);
     EXPECT_EQ(registry->units().size(), 2U);
+}
+
+// The short reading of "number [unit]" must give what the grammar gives for the same text, and
+// leave every other text to the grammar.
+TEST(UnitDefinition, PlainDefinitionsReadAsTheGrammarReadsThem) {
+    auto registry = baseRegistry();
+    registry->defineUnit("Length", "ft", std::nullopt, "", std::string("0.3048 m"));
+    registry->defineUnit("Temperature", "degC", std::nullopt, "", std::string("0 degC = 273.15 K"));
+    registry->defineUnit("Length", "in", std::nullopt, "", std::string("0.0254 m"));
+    struct Row {
+        const char* definition;
+        bool plain;  // read without the grammar
+    };
+    const Row rows[] = {
+        {"1", true},       {"1000 m", true},     {" \t2.5\vft\f ", true},
+        {"1,5 ft", true},                      // a decimal comma
+        {"5e3m", true},                        // no blank is needed before the name
+        {"1e-6 ft", true}, {"10 degC", true},  // a unit with an offset
+        {"2 mx", false},                       // no such unit
+        {"2 m m", false},  {"2 in", false},    // "in" is a word of the grammar
+        {"(2) m", false},  {".5 m", false},      {"-1 m", false},
+        {"2 * m", false},  {"0 u = 1 K", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.definition);
+        const std::optional<long double> plain = readPlainDefinition(*registry, row.definition);
+        EXPECT_EQ(plain.has_value(), row.plain);
+        if (!plain) continue;
+        const UnitScale full = readUnitDefinition(tokenize(*registry, row.definition));
+        EXPECT_EQ(*plain, full.scale);
+        EXPECT_EQ(full.offset, 0);
+    }
+    // A number too large is left to the grammar, which reports it.
+    EXPECT_EQ(readPlainDefinition(*registry, "1e999 m"), std::nullopt);
+    EXPECT_THROW(registry->defineUnit("Length", "big", std::nullopt, "", std::string("1e999 m")),
+                 Error);
 }
 
 TEST(UnitDefinition, FirstUnitOfAQuantityIsTheReferenceOfAll) {

@@ -47,6 +47,13 @@ std::string describe(const XmlElement& element) {
     return out;
 }
 
+std::string repeatText(std::string_view text, std::size_t times) {
+    std::string out;
+    for (std::size_t i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
 struct ParseCase {
     std::string_view input;
     std::string tree;  // describe() of the returned node
@@ -188,6 +195,35 @@ TEST(XmlReader, DocumentErrors) {
     };
     for (const ParseCase& c : cases)
         expectParse(c);
+}
+
+// Texts and values are views of the document where they are as written and copies where they
+// are not (entities, texts joined over a comment); both must read the same, in order.
+TEST(XmlReader, TextsKeptAsWrittenOrDecoded) {
+    const std::vector<ParseCase> cases = {
+        {"<a>x &amp; <!--c--> &lt;y</a>", "a'x &<y'"},
+        {"<a>1 <!--x--> 2 <!--y--> 3</a>", "a'123'"},
+        {"<a>1<b>2<c/>3</b>4<d>5</d>6</a>", "a'1''4''6'{b'2''3'{c} d'5'}"},
+        {"<a><b x=&amp;>&lt;</b><c y=\"&#65;&#66;\"/></a>", "a{b[x=&]'<' c[y=AB]}"},
+        {"<a><?pi v='x&amp;?'?></a>", "a{?pi[v=x&]}"},
+        {"<a>1\r\n2</a>", "a'1\r\n2'"},         // line ends are kept as written
+        {"<a>\"x<b/>\"</a>", "a'\"x''\"'{b}"},  // a quote without its pair stops at "<"
+        {"<a v=\"\xC3\"/>", "a[v=\"\xC3\"]"},   // the quote inside a character closes nothing
+        {"<a>\xC3\"<b/>\"</a>", "a'\xC3\"''\"'{b}"},
+    };
+    for (const ParseCase& c : cases)
+        expectParse(c);
+
+    // Decoded texts longer than the arena's chunks, between texts kept as written.
+    std::string input = "<a><b>plain</b>";
+    std::string expected = "a{b'plain'";
+    for (const std::size_t size : {10, 5000, 20, 9000}) {
+        input += "<b>" + repeatText("&lt;", size) + "</b>";
+        expected += " b'" + std::string(size, '<') + "'";
+    }
+    input += "</a>";
+    expected += "}";
+    expectParse({input, expected});
 }
 
 TEST(XmlReader, QueriesIgnoreCaseAndStayInRange) {
