@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/display_choice.h"
 #include "eval/node.h"
 #include "eval/random.h"
 #include "settings/settings_loader.h"
@@ -32,13 +33,15 @@ Calculator::Calculator(const std::filesystem::path& settingsDirectory)
     : Calculator(settingsDirectory, clockSeed()) {}
 
 Calculator::Calculator(const std::filesystem::path& settingsDirectory, std::uint32_t seed)
-    : registry_(loadedRegistry(DirectorySource(settingsDirectory), seed)) {}
+    : Calculator(loadedRegistry(DirectorySource(settingsDirectory), seed)) {}
 
 Calculator::Calculator(const std::vector<std::filesystem::path>& settingsDirectories,
                        std::optional<std::uint32_t> seed)
-    : registry_(loadedRegistry(DirectorySource(settingsDirectories), seed ? *seed : clockSeed())) {}
+    : Calculator(loadedRegistry(DirectorySource(settingsDirectories), seed ? *seed : clockSeed())) {
+}
 
-Calculator::Calculator(std::unique_ptr<UnitRegistry> registry) : registry_(std::move(registry)) {}
+Calculator::Calculator(std::unique_ptr<UnitRegistry> registry)
+    : registry_(std::move(registry)), display_(std::make_unique<DisplayChooser>(*registry_)) {}
 
 Calculator::~Calculator() = default;
 Calculator::Calculator(Calculator&&) noexcept = default;
@@ -115,7 +118,7 @@ void Calculator::AnsAfter::keep(long double v, const Unit* u) {
 EvaluationResult Calculator::shownInChosenUnit(long double value, const Unit* unit) const {
     unit = unlessRatio(unit);
     if (unit == nullptr) return shown(value, nullptr);
-    const Unit& chosen = chooseDisplayUnit(*registry_, value, *unit);
+    const Unit& chosen = display_->choose(value, *unit);
     return shown(&chosen == unit ? value : toDisplay(value, chosen), &chosen);
 }
 
@@ -233,93 +236,6 @@ EvaluationResult Calculator::shownInParts(long double value, const UnitTarget& t
 
 EvaluationResult Calculator::ansResult() const {
     return shownInChosenUnit(ansValue_, ansUnit_);
-}
-
-long double toDisplay(long double value, const Unit& unit) {
-    return (value + unit.offset) / unit.scale;
-}
-
-namespace {
-
-/// The natural choice (UnitCatalog::DisplayChoice::Natural) among `candidates`.
-const Unit& chooseNaturalUnit(const QuantityUnits& candidates, long double value, const Unit& unit,
-                              const NumberFormat& format) {
-    const auto inRange = [](long double shown) {
-        return std::fabs(shown) >= 1 && std::fabs(shown) < 10000;
-    };
-    // Which texts take part: plain ones when any unit gives one, and exact ones of 10000 or
-    // more only when no unit gives a number in [1, 10000).
-    bool anyPlain = false;
-    bool anyInRange = false;
-    for (const Unit* candidate : candidates) {
-        if (!candidate->displayed) continue;
-        const long double shown = toDisplay(value, *candidate);
-        anyPlain = anyPlain || NumberFormat::isPlain(shown);
-        anyInRange = anyInRange || (NumberFormat::isPlain(shown) && inRange(shown));
-    }
-    const Unit* exact = nullptr;  // the shortest text that is the value itself
-    std::size_t exactLength = 0;
-    const Unit* firstInRange = nullptr;  // the first number in [1, 10000)
-    const Unit* shortest = nullptr;      // the shortest rounded text
-    std::size_t shortestLength = 0;
-    for (const Unit* candidate : candidates) {
-        if (!candidate->displayed) continue;
-        const long double shown = toDisplay(value, *candidate);
-        if (anyPlain && !NumberFormat::isPlain(shown)) continue;
-        const bool mayBeInRange = inRange(shown);
-        // A number no shorter than the exact text found already can change nothing, unless it
-        // might still be the first rounded one in range.
-        if (exact != nullptr && (firstInRange != nullptr || !mayBeInRange) &&
-            NumberFormat::minimumLength(shown) >= exactLength) {
-            continue;
-        }
-        const NumberFormat::Measure measure = format.measure(shown);
-        if (firstInRange == nullptr && mayBeInRange) firstInRange = candidate;
-        if (measure.exact && (std::fabs(shown) < 10000 || !anyInRange)) {
-            if (exact == nullptr || measure.length < exactLength) {
-                exact = candidate;
-                exactLength = measure.length;
-                if (exactLength == 1) break;  // nothing can be shorter
-            }
-            continue;
-        }
-        if (measure.exact) continue;  // a large exact number, where a unit gives one in range
-        if (shortest == nullptr || measure.length < shortestLength) {
-            shortest = candidate;
-            shortestLength = measure.length;
-        }
-    }
-    // An exact text wins unless a rounded one is shorter (4.8605e+07 in is not 1234.57 km).
-    if (exact != nullptr && (shortest == nullptr || exactLength <= shortestLength)) return *exact;
-    if (firstInRange != nullptr) return *firstInRange;
-    return shortest != nullptr ? *shortest : unit;
-}
-
-}  // namespace
-
-const Unit& chooseDisplayUnit(const UnitCatalog& units, long double value, const Unit& unit) {
-    const QuantityUnits* candidates = units.findQuantity(unit.quantity);
-    if (candidates == nullptr || candidates->empty()) return unit;
-    // The choice is made with the default format, so a unit never changes with the precision.
-    const NumberFormat format;
-    if (units.displayChoice(unit.quantity) == UnitCatalog::DisplayChoice::Natural) {
-        return chooseNaturalUnit(*candidates, value, unit, format);
-    }
-    const Unit* best = nullptr;
-    std::size_t bestLength = 0;
-    for (const Unit* candidate : *candidates) {
-        if (!candidate->displayed) continue;
-        const long double shown = toDisplay(value, *candidate);
-        if (best != nullptr && NumberFormat::minimumLength(shown) >= bestLength) continue;
-        const std::size_t length = format.length(shown);
-        // Only a strictly shorter text replaces the choice: ties keep the earlier unit.
-        if (best == nullptr || length < bestLength) {
-            best = candidate;
-            bestLength = length;
-            if (bestLength == 1) break;  // nothing can be shorter
-        }
-    }
-    return best != nullptr ? *best : unit;
 }
 
 }  // namespace quantrel

@@ -18,6 +18,7 @@
 
 namespace quantrel {
 
+class DisplayChooser;
 class TargetNode;
 class UnitRegistry;
 class UnitCatalog;
@@ -220,16 +221,10 @@ private:
     EvaluationResult shownInParts(long double value, const UnitTarget& target) const;
 
     std::unique_ptr<UnitRegistry> registry_;
+    std::unique_ptr<const DisplayChooser> display_;  // over *registry_
     NumberFormat format_;
     long double ansValue_ = 0;
     const Unit* ansUnit_ = nullptr;
 };
-
-/// The number shown for `value` (in the reference unit of `unit`'s quantity) in `unit`.
-long double toDisplay(long double value, const Unit& unit);
-
-/// The unit of `unit`'s quantity in which `value` has the shortest number text with the default
-/// format; ties go to the unit defined first. Units marked Display="no" are never chosen.
-const Unit& chooseDisplayUnit(const UnitCatalog& units, long double value, const Unit& unit);
 
 }  // namespace quantrel

@@ -37,8 +37,9 @@ public:
     /// a double), so that 59.9999999 at six digits is 60.
     long double rounded(long double x) const;
 
-    /// A length format(x) never falls short of, told from the magnitude alone, without working
-    /// out digits: it lets a search for the shortest text pass over hopeless numbers cheaply.
+    /// A length the default format's text of x never falls short of, told from the magnitude
+    /// alone, without working out digits: it lets a search for the shortest text pass over
+    /// hopeless numbers cheaply. Among plain numbers it only grows away from 1 on either side.
     static std::size_t minimumLength(long double x);
     /// Whether the default format writes `x` without an exponent (0.0001 to 999999, zero, and
     /// the texts of infinities and NaN), told from the magnitude alone.

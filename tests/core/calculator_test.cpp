@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "core/display_choice.h"
 #include "settings/unit_registry.h"
 #include "support/test_support.h"
 
@@ -154,12 +155,13 @@ TEST(CalculatorDisplay, ChooseDisplayUnitTiesAndScientificTexts) {
         {7.7e10L, "a"},  // a "7.7e+10", b "3.85e+10", d "1.1e+10": the tie keeps a
         {1, "a"},
     };
+    const DisplayChooser chooser(registry);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.expected);
-        EXPECT_EQ(chooseDisplayUnit(registry, row.value, b).symbol, row.expected);
+        EXPECT_EQ(chooser.choose(row.value, b).symbol, row.expected);
     }
     EXPECT_EQ(toDisplay(14, b), 7);
-    EXPECT_EQ(&chooseDisplayUnit(registry, 14, a), &b);
+    EXPECT_EQ(&chooser.choose(14, a), &b);
 }
 
 // --- Name queries -------------------------------------------------------------------------------

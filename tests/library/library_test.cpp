@@ -21,6 +21,7 @@
 
 #include "base/token.h"
 #include "core/calculator.h"
+#include "core/display_choice.h"
 #include "core/number_format.h"
 #include "settings/unit_registry.h"
 #include "settings/settings_source.h"
@@ -322,20 +323,34 @@ TEST(LibraryDisplay, TheSearchForTheDisplayUnitMissesNoCandidate) {
 
     // Values round and rounded, large and small, in the reference unit of every quantity.
     std::vector<long double> values = {
-        0,    1,     -1,      2.5L,      1500,          0.25L,  1e-9L, 1e12L,
-        3600, 86400, 0.0254L, 1609.344L, 4046.8564224L, 1e300L, -3e-7L};
+        0,     1,       -1,        2.5L,          1500,   0.25L,  1e-9L,   1e12L,   3600,
+        86400, 0.0254L, 1609.344L, 4046.8564224L, 1e300L, -3e-7L, 1e4930L, 1e-4940L};
     std::uint64_t state = 12345;
     for (int i = 0; i < 60; ++i) {
         state = state * 6364136223846793005u + 1442695040888963407u;
         const long double mantissa = 1 + static_cast<long double>(state >> 11) / 0x1p53L * 9;
         values.push_back(mantissa * std::pow(10.0L, i % 30 - 15));
     }
+    // Besides, for each unit, values it shows at the edges the choice draws: where texts turn
+    // plain, where they round up to the next power of ten, and where the range [1, 10000) ends.
+    const long double edges[] = {9.999995e-05L, 0.0001L,   0.001L,    0.0999999L, 0.5L,
+                                 0.9999995L,    1,         9.99999L,  10,         9999.99L,
+                                 10000,         99999.95L, 999999.5L, 1e300L};
     for (const UnitRegistry* registry : {&natural, &shortest}) {
+        const DisplayChooser chooser(*registry);
         for (const auto& [quantity, units] : registry->quantities()) {
             const Unit& reference = *units.front();
-            for (long double value : values) {
+            std::vector<long double> tried = values;
+            for (const Unit* unit : units) {
+                for (const long double edge : edges) {
+                    const long double value = edge * unit->scale - unit->offset;
+                    for (const long double nudge : {1 - 1e-12L, 1.0L, 1 + 1e-12L})
+                        tried.push_back(value * nudge);
+                }
+            }
+            for (long double value : tried) {
                 SCOPED_TRACE(quantity + " " + formatNumber(value));
-                EXPECT_EQ(&chooseDisplayUnit(*registry, value, reference),
+                ASSERT_EQ(&chooser.choose(value, reference),
                           &documentedChoice(*registry, value, reference));
             }
         }
