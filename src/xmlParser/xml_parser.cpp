@@ -720,6 +720,7 @@ template <typename T>
 detail::Range moveEntries(std::vector<T>& pending, std::uint32_t start, std::vector<T>& list) {
     const detail::Range range{static_cast<std::uint32_t>(list.size()),
                               static_cast<std::uint32_t>(pending.size() - start)};
+    if (range.count == 0) return range;  // elements often hold entries of only one kind
     list.insert(list.end(), pending.begin() + start, pending.end());
     pending.resize(start);
     return range;
