@@ -3,6 +3,7 @@
 #include "settings/settings_loader.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -161,16 +162,22 @@ void FileReader::readUnits(const XmlElement& section) {
             });
         }
         forEachChildNamed(quantity, "Unit", [&](const XmlElement& unit) {
-            const std::optional<std::string_view> name = unit.attribute("Name");
-            const std::optional<std::string_view> symbol = unit.attribute("Symbol");
-            const std::optional<std::string_view> description = unit.attribute("Description");
+            static constexpr std::array<std::string_view, 5> kNames{"Name", "Symbol", "Description",
+                                                                    "Display", "Shown"};
+            std::array<std::optional<std::string_view>, kNames.size()> values;
+            unit.attributes(kNames, values);
+            const std::optional<std::string_view>& name = values[0];
+            const std::optional<std::string_view>& symbol = values[1];
+            const std::optional<std::string_view>& description = values[2];
+            const std::optional<std::string_view>& display = values[3];
+            const std::optional<std::string_view>& shown = values[4];
             if (!symbol || symbol->empty()) {
                 at(unit, quantitySubject, [] { throw ConfigError("No unit symbol defined"); });
             }
             at(unit, Subject{"unit", &symbol}, [&] {
                 // Display="no": read and accepted after "in", never chosen for a result.
                 bool displayed = true;
-                if (const std::optional<std::string_view> display = unit.attribute("Display")) {
+                if (display) {
                     if (*display != "yes" && *display != "no") {
                         throw ConfigError("Invalid Display value '" + std::string(*display) +
                                           "' for unit '" + std::string(*symbol) + "'");
@@ -178,7 +185,6 @@ void FileReader::readUnits(const XmlElement& section) {
                     displayed = *display == "yes";
                 }
                 // Shown="km/h": the text results are written with instead of the symbol.
-                const std::optional<std::string_view> shown = unit.attribute("Shown");
                 if (shown) checkShownText(*shown, "Shown", "unit", *symbol);
                 registry_.defineUnit(quantityString, *symbol, name, description.value_or(""),
                                      unit.text(0), displayed, shown.value_or(""));
@@ -249,7 +255,7 @@ void FileReader::readDocument(const XmlElement& document) {
 void loadFile(UnitRegistry& registry, const SettingsSource& source, const std::string& file) {
     xml::XmlResult result;
     XmlElement document;
-    if (const std::optional<std::string> bytes = source.read(file)) {
+    if (std::optional<std::string> bytes = source.read(file)) {
         document = xml::parseXmlBytes(std::move(*bytes), result);
     } else {
         result.error = xml::XmlError::FileNotFound;

@@ -39,7 +39,7 @@ const Unit& UnitRegistry::defineUnit(std::string_view quantity, std::string_view
         }
     }
 
-    Unit& unit = enterUnit(std::string(quantity), std::string(symbol), scale.scale, scale.offset);
+    Unit& unit = enterUnit(quantity, symbol, scale.scale, scale.offset);
     unit.description = description;
     unit.displayed = displayed;
     unit.shown = shown;

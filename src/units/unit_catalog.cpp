@@ -3,6 +3,8 @@
 #include "units/unit_catalog.h"
 
 #include <cstdlib>
+#include <tuple>
+#include <utility>
 #include <string_view>
 
 namespace quantrel {
@@ -28,14 +30,24 @@ const Conversion* UnitCatalog::findConversion(std::string_view left, TokenKind o
     return nullptr;
 }
 
-Unit& UnitCatalog::enterUnit(const std::string& quantity, const std::string& symbol,
-                             long double scale, long double offset) {
-    QuantityUnits& members = quantities_[quantity];
+Unit& UnitCatalog::enterUnit(std::string_view quantity, std::string_view symbol, long double scale,
+                             long double offset) {
+    if (lastQuantity_ == quantities_.end() || lastQuantity_->first != quantity) {
+        lastQuantity_ = quantities_.lower_bound(quantity);
+        if (lastQuantity_ == quantities_.end() || lastQuantity_->first != quantity) {
+            lastQuantity_ = quantities_.emplace_hint(lastQuantity_, quantity, QuantityUnits{});
+        }
+    }
+    QuantityUnits& members = lastQuantity_->second;
     // Make room first: nothing below may fail once the unit is entered.
     if (members.size() == members.capacity()) members.reserve(2 * members.size() + 1);
-    const auto [entry, inserted] = units_.try_emplace(symbol);
+    auto entry = units_.lower_bound(symbol);
+    if (entry == units_.end() || entry->first != symbol) {
+        entry = units_.emplace_hint(entry, std::piecewise_construct, std::forward_as_tuple(symbol),
+                                    std::forward_as_tuple());
+        unitIndex_.emplace(entry->first, &entry->second);
+    }
     Unit& unit = entry->second;
-    if (inserted) unitIndex_.emplace(entry->first, &unit);
     unit.symbol = symbol;
     unit.quantity = quantity;
     unit.scale = scale;

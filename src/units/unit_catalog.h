@@ -96,7 +96,7 @@ public:
 
     /// Enters a unit with a given scale and offset as the last unit of `quantity`; the first
     /// unit of a quantity is its reference unit. The symbol must be new.
-    Unit& enterUnit(const std::string& quantity, const std::string& symbol, long double scale,
+    Unit& enterUnit(std::string_view quantity, std::string_view symbol, long double scale,
                     long double offset);
     /// Appends a rule; a rule without `resultReference` gives a plain number.
     void enterConversion(Conversion rule);
@@ -153,6 +153,8 @@ private:
 
     UnitTable units_;
     QuantityTable quantities_;
+    // The quantity that received the last unit: the settings list a quantity's units together.
+    QuantityTable::iterator lastQuantity_ = quantities_.end();
     std::vector<Conversion> conversions_;
     // A hash index over the unit table's keys for the lookup every input word makes.
     std::unordered_map<std::string_view, const Unit*> unitIndex_;

@@ -122,6 +122,27 @@ std::optional<std::string_view> XmlElement::attribute(std::string_view name) con
     return std::nullopt;
 }
 
+void XmlElement::attributes(std::span<const std::string_view> names,
+                            std::span<std::optional<std::string_view>> values) const {
+    std::fill(values.begin(), values.end(), std::nullopt);
+    if (!node_) return;
+    const std::uint64_t all =
+        names.size() >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << names.size()) - 1;
+    std::uint64_t found = 0;  // bit i: the first attribute named names[i] was seen
+    const std::vector<XmlAttribute>& attributes = node_->document->attributes;
+    for (std::uint32_t i = 0; i < node_->attributes.count && found != all; ++i) {
+        const XmlAttribute& attribute = attributes[node_->attributes.first + i];
+        for (std::size_t k = 0; k < names.size(); ++k) {
+            const std::uint64_t bit = std::uint64_t{1} << k;
+            if (!(found & bit) && equalsIgnoringCase(attribute.name, names[k])) {
+                values[k] = attribute.value;
+                found |= bit;
+                break;
+            }
+        }
+    }
+}
+
 int XmlElement::attributeCount() const {
     return node_ ? static_cast<int>(node_->attributes.count) : 0;
 }

@@ -35,6 +35,7 @@ using detail::XmlNode;
 constexpr std::uint8_t kWhiteSpace = 1;  // tab, line feed, carriage return, space
 constexpr std::uint8_t kTextStop = 2;    // ends plain text: white space, "<", "=", ">"
 constexpr std::uint8_t kSlowStep = 4;    // "/" (which may begin "/>") or a multi-byte lead byte
+constexpr std::uint8_t kQuote = 8;       // a quote, which ends no text but begins a quoted one
 
 /// Class bits and UTF-8 character length for every byte value.
 struct CharTable {
@@ -54,6 +55,8 @@ struct CharTable {
         for (unsigned char c : {'<', '=', '>'})
             classes[c] = kTextStop;
         classes[static_cast<unsigned char>('/')] = kSlowStep;
+        classes[static_cast<unsigned char>('"')] = kQuote;
+        classes[static_cast<unsigned char>('\'')] = kQuote;
     }
 };
 
@@ -268,6 +271,11 @@ private:
     bool isShortCloseAt(std::size_t p) const {
         return text_[p] == '/' && p + 1 < text_.size() && text_[p + 1] == '>';
     }
+    std::size_t skipWhiteSpace(std::size_t p) const {
+        while (p < text_.size() && isWhiteSpace(text_[p]))
+            ++p;
+        return p;
+    }
     std::string_view view(const Token& token) const {
         return text_.substr(token.begin, token.end - token.begin);
     }
@@ -281,6 +289,7 @@ private:
 
     bool readContentToken();
     bool readTag();
+    std::optional<bool> readPlainAttributes();
     bool finishStartTag(bool shortClose);
     bool readEndTag();
     bool readClear(const Token& opener);
@@ -484,6 +493,7 @@ bool Parser::readContentToken() {
 }
 
 bool Parser::readTag() {
+    if (const std::optional<bool> read = readPlainAttributes()) return *read;
     enum class Expecting { Name, Equals, Value };
     XmlNode& element = node(open_.back());
     std::vector<XmlAttribute>& attributes = document_->attributes;
@@ -537,6 +547,44 @@ bool Parser::readTag() {
                 continue;
             }
         }
+    }
+}
+
+/// Reads what most tags hold, attributes written name="value" or name='value' and then ">" or
+/// "/>", straight from the text: it gives what the tokens give for them. Stops at the first
+/// other form, with pos_ at the start of the attribute, and gives none: the tokens read the rest
+/// of the tag. Otherwise gives the outcome of the tag.
+std::optional<bool> Parser::readPlainAttributes() {
+    XmlNode& element = node(open_.back());
+    for (;;) {
+        std::size_t p = skipWhiteSpace(pos_);
+        if (p >= text_.size()) return std::nullopt;
+        if (text_[p] == '>') {
+            pos_ = p + 1;
+            return finishStartTag(false);
+        }
+        if (isShortCloseAt(p)) {
+            pos_ = p + 2;
+            return finishStartTag(true);
+        }
+        // A name of single-byte characters other than quotes, "/" and the ones that end a text.
+        const std::size_t nameStart = p;
+        while (p < text_.size() && classAt(p) == 0)
+            ++p;
+        const std::size_t nameEnd = p;
+        p = skipWhiteSpace(p);
+        if (nameEnd == nameStart || p >= text_.size() || text_[p] != '=') return std::nullopt;
+        p = skipWhiteSpace(p + 1);
+        if (p >= text_.size() || (text_[p] != '"' && text_[p] != '\'')) return std::nullopt;
+        const std::size_t close = quotedTextEnd(p, text_[p]);
+        if (close >= text_.size()) return std::nullopt;
+        pos_ = close + 1;
+        std::string_view value;
+        if (!decode(text_.substr(p + 1, close - p - 1), value)) return false;
+        if (element.isDeclaration && value.ends_with('?')) value.remove_suffix(1);
+        document_->attributes.push_back(
+            XmlAttribute{text_.substr(nameStart, nameEnd - nameStart), value});
+        ++element.attributes.count;
     }
 }
 
@@ -672,6 +720,7 @@ template <typename T>
 detail::Range moveEntries(std::vector<T>& pending, std::uint32_t start, std::vector<T>& list) {
     const detail::Range range{static_cast<std::uint32_t>(list.size()),
                               static_cast<std::uint32_t>(pending.size() - start)};
+    if (range.count == 0) return range;  // elements often hold entries of only one kind
     list.insert(list.end(), pending.begin() + start, pending.end());
     pending.resize(start);
     return range;

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -104,6 +105,10 @@ public:
     /// Value of the first attribute named `name` (ignoring ASCII case); none when there is no
     /// such attribute or it was written without a value.
     std::optional<std::string_view> attribute(std::string_view name) const;
+    /// The values of several attributes, found in one pass: values[i] is what attribute(names[i])
+    /// gives. Both spans have the same size, at most 64.
+    void attributes(std::span<const std::string_view> names,
+                    std::span<std::optional<std::string_view>> values) const;
     /// Number of attributes, valueless ones included.
     int attributeCount() const;
     /// The i-th attribute in document order, or none when i is out of range.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -135,6 +137,14 @@ TEST(XmlReader, Attributes) {
         {"<a b=\"1\" =>", "<empty>", XmlError::UnexpectedToken, 1, 11},
         {"<a b c<d>", "<empty>", XmlError::UnexpectedToken, 1, 8},
         {"<a b", "<empty>", XmlError::UnexpectedToken, 1, 5},
+        // Quoted attributes, then other forms: the tokens read on from the first other one.
+        {"<a b=\"1\" c d='2' e=3 f=\"4\"/>", "a[b=1 c d=2 e=3 f=4]"},
+        {"<a b=\"1\"c='2'\td\n=\n\"3\"/>", "a[b=1 c=2 d=3]"},
+        {"<a b=\"x&amp;y\" c=\"&#181;\"></a>", "a[b=x&y c=\u00b5]"},
+        {"<a b=\"1\" x/y=\"2\" \u00e9=\"3\" z\u00e9='4'/>", "a[b=1 x/y=2 \u00e9=3 z\u00e9=4]"},
+        {"<a b='1' c=\"\" d=\"'\"/ >", "a[b=1 c= d=' /]", XmlError::UnmatchedEndTagWarning, 1, 23},
+        {"<a b=\"1\" c=\"&bad;\" d=\"2\"/>", "<empty>", XmlError::UnknownCharacterEntity, 1, 19},
+        {"<a b=\"1\" c=\"2<\"/>", "<empty>", XmlError::UnexpectedToken, 1, 15},
     };
     for (const ParseCase& c : cases)
         expectParse(c);
@@ -269,6 +279,22 @@ TEST(XmlReader, FirstAttributeOfTheNameWins) {
     const XmlElement a = parseXmlText("<a x=1 X=2 y y=3/>", result);
     EXPECT_EQ(*a.attribute("x"), "1");
     EXPECT_EQ(a.attribute("y"), std::nullopt);  // the first "y" has no value
+}
+
+TEST(XmlReader, SeveralAttributesInOnePass) {
+    using Values = std::array<std::optional<std::string_view>, 4>;
+    constexpr std::array<std::string_view, 4> names{"y", "Z", "x", "w"};
+    XmlResult result;
+    const XmlElement a = parseXmlText("<a x=1 X=2 y y=3 z='4'/>", result);
+    Values values;
+    values.fill("stale");
+    a.attributes(names, values);
+    EXPECT_EQ(values, (Values{std::nullopt, "4", "1", std::nullopt}));
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(values[i], a.attribute(names[i])) << names[i];
+    values.fill("stale");
+    XmlElement{}.attributes(names, values);
+    EXPECT_EQ(values, Values{});
 }
 
 TEST(XmlReader, ElementsKnowTheLineOfTheirStartTag) {
