@@ -6,11 +6,11 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <span>
 
 #include "eval/node.h"
 #include "settings/unit_registry.h"
+#include "syntax/parser.h"
 #include "syntax/tokenizer.h"
 #include "units/quantity_algebra.h"
 
@@ -61,49 +61,32 @@ std::string looseName(std::string_view name) {
     return loose;
 }
 
-// What the factor at the end of a compound target must be for the whole target to fit `value`:
-// `tokens` are the target's tokens so far, ending in "*" or "/". None when the target cannot be
-// read that way or a unit on it has no dimension.
-std::optional<Dimension> missingFactor(std::span<const Token> tokens, const Dimension& value) {
-    Dimension product;
-    TokenKind op = TokenKind::Star;
-    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
-        const Token& token = tokens[i];
-        if (token.kind == TokenKind::Star || token.kind == TokenKind::Slash) {
-            op = token.kind;
-            continue;
-        }
-        if (token.kind != TokenKind::UnitSymbol || token.unit == nullptr ||
-            token.unit->dimension == nullptr) {
-            return std::nullopt;
-        }
-        std::optional<Dimension> factor = *token.unit->dimension;
-        // A whole power written after the unit: "s²", "s^2", "s^-1".
-        if (i + 1 < tokens.size() && tokens[i + 1].kind == TokenKind::UnitPower) {
-            factor = factor->power(tokens[i + 1].index);
-            ++i;
-        } else if (i + 2 < tokens.size() && tokens[i + 1].kind == TokenKind::Caret) {
-            std::size_t at = i + 2;
-            const bool negative = tokens[at].kind == TokenKind::Minus;
-            if (negative) ++at;
-            if (at + 1 >= tokens.size() || tokens[at].kind != TokenKind::Number)
-                return std::nullopt;
-            int exponent = 0;
-            const std::string& digits = tokens[at].text;
-            const auto [end, error] =
-                std::from_chars(digits.data(), digits.data() + digits.size(), exponent);
-            if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
-            factor = factor->power(negative ? -exponent : exponent);
-            i = at;
-        }
-        if (!factor) return std::nullopt;
-        const std::optional<Dimension> next =
-            op == TokenKind::Star ? product.times(*factor) : product.over(*factor);
-        if (!next) return std::nullopt;
-        product = *next;
-        op = TokenKind::Star;  // two units side by side multiply
+// The dimension of the compound target `line` ends with, as the parser reads the line; none
+// when it does not read as a line with a single or compound target, or the target's quantity
+// has no dimension.
+std::optional<Dimension> targetDimension(const UnitRegistry& registry, std::string_view line) {
+    try {
+        const std::vector<Token> tokens =
+            tokenize(registry, line, {}, std::array<std::string_view, 1>{"ans"});
+        Parser parser(tokens);
+        parser.setPowersBindToUnits(registry.powersBindToUnits());
+        const NodePtr root = parser.parseLine();
+        const auto* target = dynamic_cast<const TargetNode*>(root.get());
+        if (target == nullptr) return std::nullopt;
+        const UnitTarget& spec = target->target();
+        if (spec.kind == UnitTarget::Kind::Mixed) return std::nullopt;
+        const UnitPower single{spec.first, 1};
+        const QuantityAnswer quantity =
+            spec.kind == UnitTarget::Kind::Single
+                ? compoundQuantity(registry, std::span<const UnitPower>(&single, 1))
+                : compoundQuantity(registry, spec.factors);
+        if (!quantity.ok()) return std::nullopt;
+        if (quantity.unit == nullptr) return Dimension();
+        if (quantity.unit->dimension == nullptr) return std::nullopt;
+        return *quantity.unit->dimension;
+    } catch (const Error&) {
+        return std::nullopt;
     }
-    return tokens.back().kind == TokenKind::Slash ? product.over(value) : value.over(product);
 }
 
 }  // namespace
@@ -184,11 +167,17 @@ Calculator::TargetCompletions Calculator::targetCompletions(std::string_view bef
             wanted = value->unit;  // the whole target, or the next part of a mixed one
         } else if ((last == TokenKind::Star || last == TokenKind::Slash) &&
                    (value->unit == nullptr || value->unit->dimension != nullptr)) {
+            // The factor that makes the whole target fit the value.
             const Dimension valueDimension =
                 value->unit != nullptr ? *value->unit->dimension : Dimension();
-            if (const std::optional<Dimension> factor =
-                    missingFactor(target.first(target.size() - 1), valueDimension)) {
-                wanted = factor->isEmpty() ? nullptr : registry_->unitOfDimension(*factor);
+            const std::size_t op = static_cast<std::size_t>(target[target.size() - 2].position);
+            if (const std::optional<Dimension> sofar =
+                    targetDimension(*registry_, before.substr(0, op))) {
+                const std::optional<Dimension> factor = last == TokenKind::Slash
+                                                            ? sofar->over(valueDimension)
+                                                            : valueDimension.over(*sofar);
+                if (factor)
+                    wanted = factor->isEmpty() ? nullptr : registry_->unitOfDimension(*factor);
             }
         }
     }

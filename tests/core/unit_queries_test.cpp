@@ -30,6 +30,12 @@ TEST(TargetCompletions, OfferTheUnitsThatFitFirst) {
         // The factor a compound target lacks: Length / ? = Velocity, so a time.
         {"60 mph in km/", "h", {"h", "hour", "hours", "hr"}, true},
         {"1 kWh in kW*", "h", {"h", "hour", "hours", "hr"}, true},
+        // The target as the parser reads it, numbers too.
+        {"60 mph in 1000 m/", "h", {"h", "hour", "hours", "hr"}, true},
+        {"1 l in l/100 km*",
+         "k",
+         {"kilometer", "kilometers", "kilometre", "kilometres", "km", "kpc"},
+         true},
         {"1 J in kg*m\u00b2/s/", "h", {"h", "hour", "hours", "hr"}, true},
         {"1 J in kg*m^2/s^2*", "h", {}, true},  // complete already: only a plain number fits
         {"1 W in J/", "mil", {"millennium", "millisecond", "milliseconds"}, true},
