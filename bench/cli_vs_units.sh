@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Compares the speed of quantrel-cli with GNU units on the same 10 000 unit conversions, and the
-# start-up time of both. Builds a release quantrel-cli in build/release-bench when needed.
+# Compares the speed of quantrel-cli with GNU units on the same 10 000 unit conversions, on 10 000
+# lines without a target, and the start-up time of both. Builds a release quantrel-cli in build/release-bench when needed.
 #
 #   bench/cli_vs_units.sh [LINES]        (default 10000)
 #
@@ -84,11 +84,37 @@ awk -v n="$lines" -v q="$work/quantrel.txt" -v u="$work/units.txt" 'BEGIN {
     }
 }'
 
+# Lines without a target: quantrel-cli picks the unit its result is shown in among the units of
+# the quantity, GNU units answers an empty second line in its base units.
+awk -v n="$lines" -v q="$work/quantrel_plain.txt" -v u="$work/units_plain.txt" 'BEGIN {
+    srand(54321)
+    for (i = 0; i < n; ++i) {
+        v = sprintf("%.3g", 1 + rand() * 999)
+        k = i % 9
+        if (k == 0)      line = v " km + " v " ft"
+        else if (k == 1) line = v " kg * 3"
+        else if (k == 2) line = v " m / 7 s"
+        else if (k == 3) line = v " N * 2 m"
+        else if (k == 4) line = v " lb + 1 kg"
+        else if (k == 5) line = v " J / 3 s"
+        else if (k == 6) line = v " l * 4"
+        else if (k == 7) line = v " mi"
+        else             line = v " h"
+        print line > q
+        sub(/ h$/, " hr", line)  # h is the Planck constant there
+        print line "\n" > u
+    }
+}'
+
 # Both programs must answer every line before their times mean anything.
 quantrel_out="$("$cli" --settings "$settings" <"$work/quantrel.txt" | wc -l)"
 units_out="$(units -t -q <"$work/units.txt" | wc -l)"
-if [ "$quantrel_out" -ne "$lines" ] || [ "$units_out" -ne "$lines" ]; then
-    echo "error: expected $lines answers, quantrel-cli gave $quantrel_out, GNU units $units_out" >&2
+quantrel_plain_out="$("$cli" --settings "$settings" <"$work/quantrel_plain.txt" | wc -l)"
+units_plain_out="$(units -t -q <"$work/units_plain.txt" | wc -l)"
+if [ "$quantrel_out" -ne "$lines" ] || [ "$units_out" -ne "$lines" ] ||
+   [ "$quantrel_plain_out" -ne "$lines" ] || [ "$units_plain_out" -ne "$lines" ]; then
+    echo "error: expected $lines answers, quantrel-cli gave $quantrel_out and" \
+         "$quantrel_plain_out, GNU units $units_out and $units_plain_out" >&2
     exit 1
 fi
 echo "sample: $(head -n 1 "$work/quantrel.txt") -> $("$cli" --settings "$settings" "$(head -n 1 "$work/quantrel.txt")")" \
@@ -116,6 +142,8 @@ measure() {
 
 read -r q_batch q_batch_cpu < <(measure q_batch "$cli --settings $settings <$work/quantrel.txt")
 read -r u_batch u_batch_cpu < <(measure u_batch "units -t -q <$work/units.txt")
+read -r q_plain q_plain_cpu < <(measure q_plain "$cli --settings $settings <$work/quantrel_plain.txt")
+read -r u_plain u_plain_cpu < <(measure u_plain "units -t -q <$work/units_plain.txt")
 read -r q_start q_start_cpu < <(measure q_start "$cli --settings $settings 1")
 read -r u_start u_start_cpu < <(measure u_start "units -t 1 1")
 mkdir -p "$work/none"  # an empty settings directory: the built-in functions alone
@@ -125,20 +153,26 @@ read -r t_start t_start_cpu < <(measure t_start "/bin/true")
 awk -v n="$lines" -v settings="$settings" -v load="$(cut -d' ' -f1 /proc/loadavg)" \
     -v qb="$q_batch" -v ub="$u_batch" -v qs="$q_start" -v us="$u_start" -v qe="$q_empty" \
     -v qbc="$q_batch_cpu" -v ubc="$u_batch_cpu" -v qsc="$q_start_cpu" -v usc="$u_start_cpu" \
-    -v qec="$q_empty_cpu" -v ts="$t_start" -v tsc="$t_start_cpu" 'BEGIN {
+    -v qec="$q_empty_cpu" -v ts="$t_start" -v tsc="$t_start_cpu" \
+    -v qp="$q_plain" -v up="$u_plain" -v qpc="$q_plain_cpu" -v upc="$u_plain_cpu" 'BEGIN {
     qline = (qb - qs) / n * 1e6; uline = (ub - us) / n * 1e6
     qlinec = (qbc - qsc) / n * 1e6; ulinec = (ubc - usc) / n * 1e6
+    qplain = (qp - qs) / n * 1e6; uplain = (up - us) / n * 1e6
+    qplainc = (qpc - qsc) / n * 1e6; uplainc = (upc - usc) / n * 1e6
     printf "library: %s   (load average %s; on a busy machine the CPU times are the fairer ones)\n",
            settings, load
     printf "%-36s %22s %22s\n", "", "quantrel-cli", "GNU units"
     printf "%-36s %22s %22s\n", "", "wall      cpu", "wall      cpu"
     printf "%-36s %9.2f %9.2f ms %9.2f %9.2f ms\n", "total for " n " lines", qb*1e3, qbc*1e3, ub*1e3, ubc*1e3
     printf "%-36s %9.3f %9.3f us %9.3f %9.3f us\n", "per line ((total - start-up) / n)", qline, qlinec, uline, ulinec
+    printf "%-36s %9.3f %9.3f us %9.3f %9.3f us\n", "per line without a target", qplain, qplainc, uplain, uplainc
     printf "%-36s %9.2f %9.2f ms %9.2f %9.2f ms\n", "start-up (one line)", qs*1e3, qsc*1e3, us*1e3, usc*1e3
     printf "%-36s %9.2f %9.2f ms\n", "start-up without a library", qe*1e3, qec*1e3
     printf "%-36s %9.2f %9.2f ms\n", "for scale: starting /bin/true", ts*1e3, tsc*1e3
     printf "per-line ratio quantrel-cli / GNU units: wall %.3f, cpu %.3f (goal <= 0.1)\n",
            qline / uline, qlinec / ulinec
+    printf "per-line ratio without a target: wall %.3f, cpu %.3f (goal <= 0.1)\n",
+           qplain / uplain, qplainc / uplainc
     printf "start-up with the library: wall %.2f ms, cpu %.2f ms\n", qs*1e3, qsc*1e3
     printf "start-up ratio quantrel-cli / GNU units: wall %.3f, cpu %.3f (goal <= 0.5)\n",
            qs / us, qsc / usc
