@@ -216,27 +216,37 @@ const Unit& DisplayChooser::naturalBySize(const Quantity& quantity, long double 
     // take the side with the shorter bound until neither can reach the best text seen.
     const NumberFormat format;
     NaturalBest best(firstInRange != nullptr);
-    const auto boundAt = [&](Iterator candidate) {
-        return NumberFormat::minimumLength(shownIn(*candidate));
+    // A side of the walk: the units from the one nearest 1 up to the plain end, or from just
+    // below it down to the plain beginning, with the next one's number and bound.
+    struct Side {
+        std::ptrdiff_t at;
+        std::ptrdiff_t end;
+        std::ptrdiff_t step;
+        long double shown = 0;
+        std::size_t bound = kNone;
     };
-    Iterator up = one;    // the next larger number
-    Iterator down = one;  // after the next smaller number
-    std::size_t upBound = up != plainEnd ? boundAt(up) : kNone;
-    std::size_t downBound = down != plainBegin ? boundAt(down - 1) : kNone;
+    const auto load = [&](Side& side) {
+        if (side.at == side.end) {
+            side.bound = kNone;
+            return;
+        }
+        side.shown = shownIn(units[static_cast<std::size_t>(side.at)]);
+        side.bound = NumberFormat::minimumLength(side.shown);
+    };
+    const std::ptrdiff_t first = one - units.begin();
+    Side up{first, plainEnd - units.begin(), 1};
+    Side down{first - 1, (plainBegin - units.begin()) - 1, -1};
+    load(up);
+    load(down);
     for (;;) {
-        const bool upward = upBound <= downBound;
-        const std::size_t bound = upward ? upBound : downBound;
-        if (bound == kNone || bound > best.settled()) break;
-        const Candidate& candidate = upward ? *up++ : *--down;
-        if (best.mayChange(bound, candidate.index)) {
-            const long double shown = shownIn(candidate);
-            best.offer(*candidate.unit, candidate.index, shown, format.measure(shown));
+        Side& side = up.bound <= down.bound ? up : down;
+        if (side.bound == kNone || side.bound > best.settled()) break;
+        const Candidate& candidate = units[static_cast<std::size_t>(side.at)];
+        if (best.mayChange(side.bound, candidate.index)) {
+            best.offer(*candidate.unit, candidate.index, side.shown, format.measure(side.shown));
         }
-        if (upward) {
-            upBound = up != plainEnd ? boundAt(up) : kNone;
-        } else {
-            downBound = down != plainBegin ? boundAt(down - 1) : kNone;
-        }
+        side.at += side.step;
+        load(side);
     }
     const Unit* chosen = best.choice(firstInRange);
     return chosen != nullptr ? *chosen : unit;
