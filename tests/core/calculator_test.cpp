@@ -164,6 +164,41 @@ TEST(CalculatorDisplay, ChooseDisplayUnitTiesAndScientificTexts) {
     EXPECT_EQ(&chooser.choose(14, a), &b);
 }
 
+TEST(CalculatorDisplay, TheNaturalChoiceBySizeKeepsTheDefinitionOrderForTies) {
+    UnitRegistry registry(1);
+    registry.enterUnit("Q", "a", 1, 0);
+    registry.enterUnit("Q", "k", 1000, 0);
+    registry.enterUnit("Q", "f", 5000, 0);
+    registry.enterUnit("Q", "g", 1000, 0);  // the size of k, listed after it
+    registry.enterUnit("Q", "h", 1e-6L, 0).displayed = false;
+    registry.setDisplayChoice("Q", UnitCatalog::DisplayChoice::Natural);
+    registry.enterUnit("T", "K", 1, 0);
+    registry.enterUnit("T", "C", 1, -273.15L);  // an offset: looked at in definition order
+    registry.setDisplayChoice("T", UnitCatalog::DisplayChoice::Natural);
+    const Unit& a = *registry.findUnit("a");
+    const Unit& kelvin = *registry.findUnit("K");
+    const struct {
+        const Unit& unit;
+        long double value;
+        const char* expected;
+    } rows[] = {
+        {a, 5000, "k"},     // k "5" and f "1" are as short: k is listed first
+        {a, 2000, "k"},     // k and g both "2"
+        {a, 25000, "f"},    // f "5", k "25"
+        {a, 1e-5L, "a"},    // h would be "10" but is not displayed; a "1e-05" is the only text
+        {a, 0, "a"},        // "0" everywhere
+        {a, -3000, "k"},    // the sign changes nothing
+        {a, 1234.5L, "a"},  // exact "1234.5" against k's "1.2345"
+        {kelvin, 310.15L, "C"},
+        {kelvin, 300, "K"},
+    };
+    const DisplayChooser chooser(registry);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.expected);
+        EXPECT_EQ(chooser.choose(row.value, row.unit).symbol, row.expected);
+    }
+}
+
 // --- Name queries -------------------------------------------------------------------------------
 
 TEST(CalculatorNames, CompletionsListAnsThenFunctionsThenUnits) {
