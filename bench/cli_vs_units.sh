@@ -176,4 +176,6 @@ awk -v n="$lines" -v settings="$settings" -v load="$(cut -d' ' -f1 /proc/loadavg
     printf "start-up with the library: wall %.2f ms, cpu %.2f ms\n", qs*1e3, qsc*1e3
     printf "start-up ratio quantrel-cli / GNU units: wall %.3f, cpu %.3f (goal <= 0.5)\n",
            qs / us, qsc / usc
+    printf "the same without a library (the process alone): wall %.3f, cpu %.3f\n",
+           qe / us, qec / usc
 }'
