@@ -2,7 +2,10 @@
 
 #pragma once
 
+#include <cmath>
 #include <cstddef>
+#include <initializer_list>
+#include <limits>
 #include <string>
 
 namespace quantrel {
@@ -51,6 +54,40 @@ private:
     static constexpr std::size_t kBufferSize = 48;
     int precision_;
 };
+
+// The display choice asks these two for every unit it looks at: inline.
+inline bool NumberFormat::isPlain(long double x) {
+    // Six significant digits of the double the text is written from: from 9.999995e-05 (the
+    // double nearest to it lies above it) the text rounds to 0.0001, and from 999999.5 to 1e+06.
+    const double magnitude = std::fabs(static_cast<double>(x));
+    return !std::isfinite(magnitude) || magnitude == 0 ||
+           (magnitude >= 9.999995e-05 && magnitude < 999999.5);
+}
+
+inline std::size_t NumberFormat::minimumLength(long double x) {
+    const double value = static_cast<double>(x);
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < std::numeric_limits<double>::infinity())) return 0;  // inf, nan
+    if (magnitude == 0) return 1;
+    const std::size_t sign = value < 0 ? 1 : 0;
+    if (!isPlain(x)) return sign + 5;  // "1e+06", "1e-05"
+    if (magnitude < 1) {
+        // "0.", the zeros after the point and a digit, unless the number rounds up to "1". Six
+        // digits move a number by less than a relative 1e-5, which may save a zero.
+        const double most = magnitude * (1 + 1e-5);
+        if (most >= 1) return sign + 1;
+        std::size_t length = 3;
+        for (const double bound : {0.1, 0.01, 0.001}) {
+            if (most < bound) ++length;
+        }
+        return sign + length;
+    }
+    // The whole digits, which rounding never removes.
+    std::size_t digits = 1;
+    for (double bound = 10; magnitude >= bound; bound *= 10)
+        ++digits;
+    return sign + digits;
+}
 
 /// The text of `x` with the default format: NumberFormat().format(x).
 std::string formatNumber(long double x);
