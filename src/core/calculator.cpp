@@ -87,7 +87,7 @@ EvaluationResult Calculator::compute(std::string_view text, bool allowRandom,
     foldToFixedPoint(root, *registry_, scope);
     checkEvaluationCost(*root);
 
-    if (const auto* target = dynamic_cast<const TargetNode*>(root.get())) {
+    if (const auto* target = nodeAs<TargetNode>(root.get())) {
         // The value is worked out once, in the reference unit of its quantity: that is what
         // ans keeps, whatever the target shows.
         const TargetValue converted = target->convert(*registry_, scope);

@@ -71,7 +71,7 @@ std::optional<Dimension> targetDimension(const UnitRegistry& registry, std::stri
         Parser parser(tokens);
         parser.setPowersBindToUnits(registry.powersBindToUnits());
         const NodePtr root = parser.parseLine();
-        const auto* target = dynamic_cast<const TargetNode*>(root.get());
+        const auto* target = nodeAs<TargetNode>(root.get());
         if (target == nullptr) return std::nullopt;
         const UnitTarget& spec = target->target();
         if (spec.kind == UnitTarget::Kind::Mixed) return std::nullopt;

@@ -466,7 +466,7 @@ std::string RootNode::toString() const {
 NodePtr enterUnit(NodePtr operand, const Unit& unit, const Token& unitToken) {
     const Unit& reference = *unit.referenceUnit;
     const long double scale = unit.scale / reference.scale;
-    if (const auto* number = dynamic_cast<const NumberNode*>(operand.get());
+    if (const auto* number = nodeAs<NumberNode>(operand.get());
         number != nullptr && number->unit() == nullptr) {
         // What folding the product and the difference below would give, with their height.
         return std::make_unique<NumberNode>(number->value() * scale - unit.offset, unitToken,

@@ -6,6 +6,8 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <type_traits>
+#include <typeinfo>
 #include <vector>
 
 #include "base/token.h"
@@ -131,11 +133,20 @@ inline constexpr double kMaxEvaluationCost = 1e7;
 /// kMaxEvaluationCost node evaluations.
 void checkEvaluationCost(const Node& node);
 
+/// `node` as a `T` when it is one, else nullptr. For the node classes nothing derives from, the
+/// type is compared directly: a line asks this several times, and dynamic_cast searches the
+/// class hierarchy each time.
+template <typename T>
+const T* nodeAs(const Node* node) {
+    static_assert(std::is_final_v<T>);
+    return node != nullptr && typeid(*node) == typeid(T) ? static_cast<const T*>(node) : nullptr;
+}
+
 /// The empty token of nodes that have no source token.
 const Token& emptyToken();
 
 /// A numeric constant.
-class NumberNode : public Node {
+class NumberNode final : public Node {
 public:
     NumberNode(long double value, Token token);
     /// A number of `unit` that stands for a subtree `height` levels high, already worked out.
@@ -519,7 +530,7 @@ struct TargetValue {
 /// product of its units' scales and numbers. A target of exactly the inverse dimension shows
 /// the reciprocal. Folding keeps the node, so that the value before the conversion stays at
 /// hand.
-class TargetNode : public Node {
+class TargetNode final : public Node {
 public:
     TargetNode(NodePtr expression, UnitTarget target, Token token);
     const Node& expression() const { return *expression_; }

@@ -328,7 +328,7 @@ void Parser::noteSum(const Node& left, const Node& right) {
         measured = &right;
     }
     if (number->token().kind != TokenKind::Number || number->unit() != nullptr) return;
-    if (dynamic_cast<const NumberNode*>(number) == nullptr) return;
+    if (nodeAs<NumberNode>(number) == nullptr) return;
     const Token& unitToken = measured->token();
     const Unit* unit = unitToken.unit;
     if (unitToken.kind != TokenKind::UnitSymbol && unitToken.kind != TokenKind::In) return;

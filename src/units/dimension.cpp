@@ -15,10 +15,6 @@ Dimension Dimension::base(int index) {
     return dimension;
 }
 
-bool Dimension::isEmpty() const {
-    return *this == Dimension();
-}
-
 namespace {
 
 /// Whether every exponent lies in the allowed range. A plain loop, which the compiler turns into

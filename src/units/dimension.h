@@ -26,7 +26,7 @@ public:
     /// The dimension of base quantity `index` (0 <= index < kMaxBases).
     static Dimension base(int index);
 
-    bool isEmpty() const;
+    bool isEmpty() const { return exponents_ == decltype(exponents_){}; }
     int exponent(int base) const { return exponents_[static_cast<std::size_t>(base)]; }
 
     /// The dimension of a product, a quotient and a whole power; none when an exponent would
