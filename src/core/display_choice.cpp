@@ -192,17 +192,10 @@ const Unit& DisplayChooser::naturalBySize(const Quantity& quantity, long double 
     if (smallest == 0 || !std::isfinite(largest)) {
         return naturalInOrder(*quantity.units, value, unit);
     }
-    const Iterator plainBegin = firstPast(units.begin(), units.end(), [](long double magnitude) {
-        return magnitude < 1 && !NumberFormat::isPlain(magnitude);
-    });
     const Iterator one =
-        firstPast(plainBegin, units.end(), [](long double magnitude) { return magnitude < 1; });
-    const Iterator plainEnd = firstPast(
-        one, units.end(), [](long double magnitude) { return NumberFormat::isPlain(magnitude); });
-    // Without a plain number every text takes part: rare enough to look at them all.
-    if (plainBegin == plainEnd) return naturalInOrder(*quantity.units, value, unit);
+        firstPast(units.begin(), units.end(), [](long double magnitude) { return magnitude < 1; });
     const Iterator rangeEnd =
-        firstPast(one, plainEnd, [](long double magnitude) { return magnitude < 10000; });
+        firstPast(one, units.end(), [](long double magnitude) { return magnitude < 10000; });
     const Unit* firstInRange = nullptr;
     std::size_t firstIndex = kNone;
     for (Iterator candidate = one; candidate != rangeEnd; ++candidate) {
@@ -216,8 +209,8 @@ const Unit& DisplayChooser::naturalBySize(const Quantity& quantity, long double 
     // take the side with the shorter bound until neither can reach the best text seen.
     const NumberFormat format;
     NaturalBest best(firstInRange != nullptr);
-    // A side of the walk: the units from the one nearest 1 up to the plain end, or from just
-    // below it down to the plain beginning, with the next one's number and bound.
+    // A side of the walk: the units from the one nearest 1 upwards, or from just below it
+    // downwards, as long as their numbers are plain, with the next one's number and bound.
     struct Side {
         std::ptrdiff_t at;
         std::ptrdiff_t end;
@@ -226,18 +219,26 @@ const Unit& DisplayChooser::naturalBySize(const Quantity& quantity, long double 
         std::size_t bound = kNone;
     };
     const auto load = [&](Side& side) {
-        if (side.at == side.end) {
-            side.bound = kNone;
-            return;
+        if (side.at != side.end) {
+            side.shown = shownIn(units[static_cast<std::size_t>(side.at)]);
+            if (NumberFormat::isPlain(side.shown)) {
+                side.bound = NumberFormat::minimumLength(side.shown);
+                return;
+            }
+            side.at = side.end;  // the numbers beyond are not plain either
         }
-        side.shown = shownIn(units[static_cast<std::size_t>(side.at)]);
-        side.bound = NumberFormat::minimumLength(side.shown);
+        side.bound = kNone;
     };
     const std::ptrdiff_t first = one - units.begin();
-    Side up{first, plainEnd - units.begin(), 1};
-    Side down{first - 1, (plainBegin - units.begin()) - 1, -1};
+    Side up{first, static_cast<std::ptrdiff_t>(units.size()), 1};
+    Side down{first - 1, -1, -1};
     load(up);
     load(down);
+    // Plain numbers, if any, lie on either side of 1. Without one every text takes part: rare
+    // enough to look at them all.
+    if (up.bound == kNone && down.bound == kNone) {
+        return naturalInOrder(*quantity.units, value, unit);
+    }
     for (;;) {
         Side& side = up.bound <= down.bound ? up : down;
         if (side.bound == kNone || side.bound > best.settled()) break;
