@@ -61,14 +61,21 @@ Unit& UnitCatalog::enterUnit(std::string_view quantity, std::string_view symbol,
     QuantityUnits& members = lastQuantity_->second;
     // Make room first: nothing below may fail once the unit is entered.
     if (members.size() == members.capacity()) members.reserve(2 * members.size() + 1);
-    Unit* entry = nullptr;
-    if (const auto found = unitIndex_.find(symbol); found != unitIndex_.end()) {
-        entry = found->second;
-    } else {
-        entry = &units_.emplace_back();
+    // The index keys view the units' own symbols, so the unit is made before it is indexed;
+    // one look-up tells whether the symbol is new.
+    Unit* entry = &units_.emplace_back();
+    try {
         entry->symbol = symbol;
-        unitIndex_.emplace(entry->symbol, entry);
-        sorted_ = false;
+        const auto [indexed, inserted] = unitIndex_.try_emplace(entry->symbol, entry);
+        if (inserted) {
+            sorted_ = false;
+        } else {
+            units_.pop_back();
+            entry = indexed->second;
+        }
+    } catch (...) {
+        units_.pop_back();
+        throw;
     }
     Unit& unit = *entry;
     unit.quantity = quantity;
