@@ -767,6 +767,12 @@ detail::Range moveEntries(std::vector<T>& pending, std::uint32_t start, std::vec
     const detail::Range range{static_cast<std::uint32_t>(list.size()),
                               static_cast<std::uint32_t>(pending.size() - start)};
     if (range.count == 0) return range;  // elements often hold entries of only one kind
+    if (range.count == 1) {
+        // Most elements that hold any hold one text: a unit its definition.
+        list.push_back(pending.back());
+        pending.pop_back();
+        return range;
+    }
     list.insert(list.end(), pending.begin() + start, pending.end());
     pending.resize(start);
     return range;
