@@ -75,37 +75,75 @@ UnitScale readUnitDefinition(std::span<const Token> tokens) {
     return result;
 }
 
-std::optional<long double> readPlainDefinition(const NameLookup& names, std::string_view text) {
-    // The words are cut as the tokenizer cuts them: blanks, a number, blanks, a name, blanks.
-    std::size_t i = 0;
+namespace {
+
+/// The first position from `i` on that is no blank.
+std::size_t skipBlanks(std::string_view text, std::size_t i) {
     while (i < text.size() && isBlankChar(text[i]))
         ++i;
+    return i;
+}
+
+/// The number literal that begins at `i`, as the tokenizer cuts and the grammar reads it; `i`
+/// moves past it. None when no digit begins there, and for a number too large, whose error the
+/// full reading reports.
+std::optional<long double> readPlainNumber(std::string_view text, std::size_t& i) {
     if (i == text.size() || text[i] < '0' || text[i] > '9') return std::nullopt;
-    const std::size_t numberStart = i;
-    i = numberEnd(text, numberStart);
-    std::string digits(text.substr(numberStart, i - numberStart));
+    const std::size_t start = i;
+    i = numberEnd(text, start);
+    std::string digits(text.substr(start, i - start));
     std::replace(digits.begin(), digits.end(), ',', '.');  // a decimal comma
-    while (i < text.size() && isBlankChar(text[i]))
+    const long double number = readNumber(digits);
+    if (number > LDBL_MAX || number < -LDBL_MAX) return std::nullopt;
+    return number;
+}
+
+/// At most this many numbers in parentheses: their product stays far inside the range.
+constexpr int kMaxPlainFactors = 8;
+
+}  // namespace
+
+std::optional<long double> readPlainDefinition(const NameLookup& names, std::string_view text) {
+    // The words are cut as the tokenizer cuts them: blanks, a number or numbers joined by "*"
+    // and "/" in parentheses, blanks, a name, blanks.
+    std::size_t i = skipBlanks(text, 0);
+    long double value = 0;
+    if (i < text.size() && text[i] == '(') {
+        i = skipBlanks(text, i + 1);
+        const std::optional<long double> first = readPlainNumber(text, i);
+        if (!first) return std::nullopt;
+        value = *first;
+        for (int factors = 1;; ++factors) {
+            i = skipBlanks(text, i);
+            if (i == text.size()) return std::nullopt;
+            if (text[i] == ')' && factors > 1) break;
+            const char op = text[i];
+            if ((op != '*' && op != '/') || factors == kMaxPlainFactors) return std::nullopt;
+            i = skipBlanks(text, i + 1);
+            const std::optional<long double> number = readPlainNumber(text, i);
+            // A division by zero is the grammar's to report.
+            if (!number || (op == '/' && *number == 0)) return std::nullopt;
+            value = op == '/' ? value / *number : value * *number;
+        }
         ++i;
+    } else {
+        const std::optional<long double> number = readPlainNumber(text, i);
+        if (!number) return std::nullopt;
+        value = *number;
+    }
+    i = skipBlanks(text, i);
     const std::size_t nameStart = i;
     while (i < text.size() && isIdentifierChar(text[i]))
         ++i;
     const std::string_view name = text.substr(nameStart, i - nameStart);
-    while (i < text.size() && isBlankChar(text[i]))
-        ++i;
-    if (i != text.size()) return std::nullopt;
+    if (skipBlanks(text, i) != text.size()) return std::nullopt;
 
-    const Unit* unit = nullptr;
-    if (!name.empty()) {
-        // "in" and "nroot" are words of the grammar even where a unit has the name.
-        if (name == "in" || name == "nroot") return std::nullopt;
-        unit = names.findUnit(name);
-        if (unit == nullptr) return std::nullopt;
-    }
-    const long double number = readNumber(digits);
-    if (number > LDBL_MAX || number < -LDBL_MAX) return std::nullopt;
-    if (unit == nullptr) return number;
-    return number * (unit->scale / unit->referenceUnit->scale) - unit->offset;
+    if (name.empty()) return value;
+    // "in" and "nroot" are words of the grammar even where a unit has the name.
+    if (name == "in" || name == "nroot") return std::nullopt;
+    const Unit* unit = names.findUnit(name);
+    if (unit == nullptr) return std::nullopt;
+    return value * (unit->scale / unit->referenceUnit->scale) - unit->offset;
 }
 
 }  // namespace quantrel

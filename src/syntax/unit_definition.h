@@ -31,10 +31,11 @@ UnitScale readUnitDefinition(std::span<const Token> tokens);
 
 class NameLookup;
 
-/// The scale of the two definitions most units have, a number ("1") or a number and a known unit
-/// ("1000 m"), read straight from the text: start-up reads hundreds of them. It is what
-/// readUnitDefinition gives for the text's tokens. None for any other text, and for a number too
-/// large, whose error the full reading reports.
+/// The scale of the definitions most units have, read straight from the text: start-up reads
+/// hundreds of them. A number ("1") or numbers joined by "*" and "/" in parentheses ("(1 / 60)"),
+/// each alone or followed by a known unit ("1000 m", "(1 / 16) gal"). It is what
+/// readUnitDefinition gives for the text's tokens. None for any other text, for a number too
+/// large and for a division by zero, whose errors the full reading reports.
 std::optional<long double> readPlainDefinition(const NameLookup& names, std::string_view text);
 
 }  // namespace quantrel

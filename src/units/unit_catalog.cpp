@@ -2,10 +2,10 @@
 
 #include "units/unit_catalog.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <tuple>
-#include <utility>
 #include <string_view>
+#include <utility>
 
 namespace quantrel {
 
@@ -15,6 +15,26 @@ const Unit* UnitCatalog::findUnit(std::string_view symbol) const {
     if (derivedBySymbol_.empty()) return nullptr;
     const auto derived = derivedBySymbol_.find(std::string(symbol));
     return derived != derivedBySymbol_.end() ? derived->second : nullptr;
+}
+
+UnitCatalog::UnitTable::const_iterator UnitCatalog::UnitTable::lower_bound(
+    std::string_view symbol) const {
+    return const_iterator(std::lower_bound(
+        units_.begin(), units_.end(), symbol,
+        [](const Unit* unit, std::string_view key) { return unit->symbol < key; }));
+}
+
+const UnitCatalog::UnitTable& UnitCatalog::units() const {
+    if (!sorted_) {
+        std::vector<const Unit*>& view = sortedUnits_.units_;
+        view.assign(units_.size(), nullptr);
+        std::transform(units_.begin(), units_.end(), view.begin(),
+                       [](const Unit& unit) { return &unit; });
+        std::sort(view.begin(), view.end(),
+                  [](const Unit* a, const Unit* b) { return a->symbol < b->symbol; });
+        sorted_ = true;
+    }
+    return sortedUnits_;
 }
 
 const QuantityUnits* UnitCatalog::findQuantity(std::string_view name) const {
@@ -41,14 +61,23 @@ Unit& UnitCatalog::enterUnit(std::string_view quantity, std::string_view symbol,
     QuantityUnits& members = lastQuantity_->second;
     // Make room first: nothing below may fail once the unit is entered.
     if (members.size() == members.capacity()) members.reserve(2 * members.size() + 1);
-    auto entry = units_.lower_bound(symbol);
-    if (entry == units_.end() || entry->first != symbol) {
-        entry = units_.emplace_hint(entry, std::piecewise_construct, std::forward_as_tuple(symbol),
-                                    std::forward_as_tuple());
-        unitIndex_.emplace(entry->first, &entry->second);
+    // The index keys view the units' own symbols, so the unit is made before it is indexed;
+    // one look-up tells whether the symbol is new.
+    Unit* entry = &units_.emplace_back();
+    try {
+        entry->symbol = symbol;
+        const auto [indexed, inserted] = unitIndex_.try_emplace(entry->symbol, entry);
+        if (inserted) {
+            sorted_ = false;
+        } else {
+            units_.pop_back();
+            entry = indexed->second;
+        }
+    } catch (...) {
+        units_.pop_back();
+        throw;
     }
-    Unit& unit = entry->second;
-    unit.symbol = symbol;
+    Unit& unit = *entry;
     unit.quantity = quantity;
     unit.scale = scale;
     unit.offset = offset;
@@ -93,7 +122,7 @@ void UnitCatalog::setDimension(const std::string& quantity, const Dimension& dim
     const Dimension* stored = &dimensions_.insert_or_assign(quantity, dimension).first->second;
     if (const auto members = quantities_.find(quantity); members != quantities_.end()) {
         for (const Unit* member : members->second)
-            units_.find(member->symbol)->second.dimension = stored;
+            unitIndex_.find(member->symbol)->second->dimension = stored;
     }
     const auto [entry, inserted] =
         shownQuantity_.try_emplace(dimension, ShownQuantity{order, quantity, nullptr});

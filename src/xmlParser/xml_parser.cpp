@@ -291,7 +291,9 @@ private:
     bool readTag();
     std::optional<bool> readPlainAttributes();
     bool finishStartTag(bool shortClose);
+    std::optional<bool> readPlainTag();
     bool readEndTag();
+    bool closeOpenElements(std::string_view endName, char after);
     bool readClear(const Token& opener);
     bool decode(std::string_view raw, std::string_view& out);
     bool addPendingText(std::size_t end);
@@ -463,6 +465,7 @@ XmlElement Parser::parse(XmlResult& result) {
 
 bool Parser::readContentToken() {
     skipContentText();
+    if (const std::optional<bool> read = readPlainTag()) return *read;
     const Token token = next();
     switch (token.kind) {
         case TokenKind::TagStart:
@@ -611,13 +614,56 @@ bool endTagMatches(std::string_view elementName, std::string_view endName,
     return isWhiteSpace(c) || c == '/' || c == '<' || c == '>' || c == '=';
 }
 
+/// Reads what most tags begin with straight from the text: "<name" of a start tag or "</name>",
+/// a name of single-byte characters other than quotes and "/"; it does what the tokens do for
+/// them. Gives none, having changed nothing, for any other form, which the tokens read.
+std::optional<bool> Parser::readPlainTag() {
+    const std::size_t begin = pos_;
+    if (begin + 1 >= text_.size() || text_[begin] != '<') return std::nullopt;
+    const bool endTag = text_[begin + 1] == '/';
+    const std::size_t nameStart = begin + (endTag ? 2 : 1);
+    if (nameStart >= text_.size() || classAt(nameStart) != 0) return std::nullopt;
+    // "<!", "<?", and "<P" and "<S", which may open a raw block.
+    const char first = text_[nameStart];
+    if (!endTag && (first == '!' || first == '?' || first == 'P' || first == 'S')) {
+        return std::nullopt;
+    }
+    std::size_t p = nameStart;
+    while (p < text_.size() && classAt(p) == 0)
+        ++p;
+    const std::string_view name = text_.substr(nameStart, p - nameStart);
+    if (endTag) {
+        if (p >= text_.size() || text_[p] != '>') return std::nullopt;
+        pos_ = nameStart;
+        if (!addPendingText(begin)) return false;
+        pos_ = p + 1;
+        pendingStart_ = pos_;
+        return closeOpenElements(name, '>');
+    }
+    // The name ends where a text ends.
+    if (p < text_.size() && !(classAt(p) & kTextStop) && !isShortCloseAt(p)) return std::nullopt;
+    pos_ = nameStart;
+    if (!addPendingText(begin)) return false;
+    if (open_.size() > static_cast<std::size_t>(kMaxElementDepth)) {
+        return fail(XmlError::UnexpectedToken);
+    }
+    openChild(name, false, begin);
+    pos_ = p;
+    insideTag_ = true;
+    return true;
+}
+
 bool Parser::readEndTag() {
     const Token name = next();
     if (name.kind != TokenKind::Text) return fail(XmlError::MissingEndTagName);
     if (next().kind != TokenKind::TagClose) return fail(XmlError::MissingEndTagName);
     pendingStart_ = pos_;
-    const std::string_view endName = view(name);
-    const char after = text_[name.end];  // the name is followed at least by the ">"
+    // The name is followed at least by the ">".
+    return closeOpenElements(view(name), text_[name.end]);
+}
+
+/// Closes the elements an end tag named `endName`, followed by `after`, closes.
+bool Parser::closeOpenElements(std::string_view endName, char after) {
     // The unnamed top node has no end tag: whatever closes nothing open is unmatched.
     if (open_.size() == 1) return fail(XmlError::UnmatchedEndTag);
     if (endTagMatches(node(open_.back()).name, endName, after)) {
@@ -721,6 +767,12 @@ detail::Range moveEntries(std::vector<T>& pending, std::uint32_t start, std::vec
     const detail::Range range{static_cast<std::uint32_t>(list.size()),
                               static_cast<std::uint32_t>(pending.size() - start)};
     if (range.count == 0) return range;  // elements often hold entries of only one kind
+    if (range.count == 1) {
+        // Most elements that hold any hold one text: a unit its definition.
+        list.push_back(pending.back());
+        pending.pop_back();
+        return range;
+    }
     list.insert(list.end(), pending.begin() + start, pending.end());
     pending.resize(start);
     return range;

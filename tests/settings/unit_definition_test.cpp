@@ -147,7 +147,8 @@ TEST(UnitDefinition, TokenizerAndMathErrorsPassUnchanged) {
         EXPECT_EQ(tokenizer->text(), "Syntax error");
         EXPECT_EQ(tokenizer->position(), 2);
     }
-    for (const char* definition : {"1 / 0", "0 = (1 / 0)", "(1 / 0) = 0", "0 = 1 , 100 = (1/0)"}) {
+    for (const char* definition : {"1 / 0", "0 = (1 / 0)", "(1 / 0) = 0", "0 = 1 , 100 = (1/0)",
+                                   "(1 / 0) m", "(4 / 2 / 0) m"}) {
         SCOPED_TRACE(definition);
         const auto math = caughtError<MathError>(
             [&] { registry->defineUnit("Test", "u", std::nullopt, "", std::string(definition)); });
@@ -198,14 +199,50 @@ TEST(UnitDefinition, PlainDefinitionsReadAsTheGrammarReadsThem) {
         bool plain;  // read without the grammar
     };
     const Row rows[] = {
-        {"1", true},       {"1000 m", true},     {" \t2.5\vft\f ", true},
-        {"1,5 ft", true},                      // a decimal comma
-        {"5e3m", true},                        // no blank is needed before the name
-        {"1e-6 ft", true}, {"10 degC", true},  // a unit with an offset
-        {"2 mx", false},                       // no such unit
-        {"2 m m", false},  {"2 in", false},    // "in" is a word of the grammar
-        {"(2) m", false},  {".5 m", false},      {"-1 m", false},
-        {"2 * m", false},  {"0 u = 1 K", false},
+        {"1", true},
+        {"1000 m", true},
+        {" \t2.5\vft\f ", true},
+        {"1,5 ft", true},  // a decimal comma
+        {"5e3m", true},    // no blank is needed before the name
+        {"1e-6 ft", true},
+        {"10 degC", true},  // a unit with an offset
+        {"2 mx", false},    // no such unit
+        {"2 m m", false},
+        {"2 in", false},  // "in" is a word of the grammar
+        {"(2) m", false},
+        {".5 m", false},
+        {"-1 m", false},
+        {"2 * m", false},
+        {"0 u = 1 K", false},
+        // Numbers joined by "*" and "/" in parentheses, worked out left to right.
+        {"(1 / 60) m", true},
+        {"(1/3)ft", true},
+        {" ( 2 * 3 ) degC ", true},
+        {"(1 / 3 / 7) m", true},
+        {"(2 * 3 / 7)", true},
+        {"(1,5 / 3) ft", true},
+        {"(1e300 * 1e300) m", true},
+        {"(1 / 1e-300 / 1e-300) ft", true},
+        {"(0 / 5) m", true},
+        {"(1 / 0) m", false},
+        {"(1 / 0.0)", false},  // the grammar reports the division
+        {"(0 * 1 / 0) m", false},
+        {"(1 / 1e999) m", false},
+        {"(1 / 60) in", false},
+        {"(1 / 3 m)", false},
+        {"(1 / 3) m m", false},
+        {"(1 / 3) mx", false},
+        {"(1 / 3) m^2", false},
+        {"(1 / pi) m", false},
+        {"(pi / 3) m", false},
+        {"(1 - 3) m", false},
+        {"(1 ** 3) m", false},
+        {"(1 / -3) m", false},
+        {"(1 / 3", false},
+        {"(1 / 3)) m", false},
+        {"((1 / 3)) m", false},
+        {"(1 , 3) m", false},
+        {"(1 /) m", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.definition);
