@@ -10,9 +10,9 @@
 // attributes of an element are contiguous ranges of the document's lists, so a tree costs a
 // handful of allocations however many elements it has.
 
+#include "xmlParser/text_arena.h"
 #include "xmlParser/xml_parser.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -44,33 +44,6 @@ struct XmlNode {
     Range texts;     // in XmlDocument::texts
     Range clears;    // in XmlDocument::clears
     Range attributes;
-};
-
-/// Storage for the texts that are not in the document's text as written: chunks that never
-/// move, so views into them stay valid as long as the arena.
-class TextArena {
-public:
-    /// A copy of `text` kept by the arena.
-    std::string_view keep(std::string_view text) {
-        if (text.empty()) return {};
-        if (text.size() > left_) {
-            const std::size_t size = std::max(kChunk, text.size());
-            chunks_.push_back(std::make_unique<char[]>(size));
-            free_ = chunks_.back().get();
-            left_ = size;
-        }
-        char* const start = free_;
-        text.copy(start, text.size());
-        free_ += text.size();
-        left_ -= text.size();
-        return {start, text.size()};
-    }
-
-private:
-    static constexpr std::size_t kChunk = 4096;
-    std::vector<std::unique_ptr<char[]>> chunks_;
-    char* free_ = nullptr;
-    std::size_t left_ = 0;
 };
 
 /// Owns every node of one parsed tree and what they refer to; element handles share ownership.
