@@ -39,15 +39,15 @@ Lexeme::Kind lexemeKind(TokenKind kind) {
 }
 
 UnitEntry entryOf(const Unit& unit, std::string quantityText) {
-    return {unit.symbol,
-            unit.name,
-            unit.quantity,
-            unit.description,
-            shownText(unit),
+    return {std::string(unit.symbol),
+            std::string(unit.name),
+            std::string(unit.quantity),
+            std::string(unit.description),
+            std::string(shownText(unit)),
             std::move(quantityText),
             unit.scale,
             unit.offset,
-            unit.referenceUnit != nullptr ? unit.referenceUnit->symbol : unit.symbol,
+            std::string(unit.referenceUnit != nullptr ? unit.referenceUnit->symbol : unit.symbol),
             unit.displayed};
 }
 
@@ -187,9 +187,9 @@ Calculator::TargetCompletions Calculator::targetCompletions(std::string_view bef
     for (auto it = registry_->units().lower_bound(prefix);
          it != registry_->units().end() && it->first.starts_with(prefix); ++it) {
         if (wanted && convertible(*wanted, &it->second)) {
-            completions.names.push_back(it->first);
+            completions.names.emplace_back(it->first);
         } else if (!prefix.empty()) {
-            others.push_back(it->first);
+            others.emplace_back(it->first);
         }
     }
     completions.fitting = completions.names.size();
@@ -238,12 +238,12 @@ std::vector<std::string> Calculator::completions(std::string_view prefix, bool u
         if (std::string_view("ans").starts_with(prefix)) names.emplace_back("ans");
         for (auto it = registry_->functions().lower_bound(prefix);
              it != registry_->functions().end() && it->first.starts_with(prefix); ++it) {
-            names.push_back(it->first);
+            names.emplace_back(it->first);
         }
     }
     for (auto it = registry_->units().lower_bound(prefix);
          it != registry_->units().end() && it->first.starts_with(prefix); ++it) {
-        names.push_back(it->first);
+        names.emplace_back(it->first);
     }
     return names;
 }
@@ -253,8 +253,9 @@ HintInfo Calculator::describe(std::string_view name) const {
         return {HintKind::Variable, "ans", "", "Result of the previous calculation", {}};
     }
     if (const Unit* unit = registry_->findUnit(name)) {
-        return {HintKind::Unit, unit->name + " (" + shownText(*unit) + ")", "", unit->description,
-                registry_->displayName(unit->quantity)};
+        return {HintKind::Unit,
+                std::string(unit->name) + " (" + std::string(shownText(*unit)) + ")", "",
+                std::string(unit->description), registry_->displayName(unit->quantity)};
     }
     if (const Function* function = registry_->findFunction(name)) {
         return {
@@ -264,8 +265,9 @@ HintInfo Calculator::describe(std::string_view name) const {
     if (const std::optional<SuperscriptPower> power = superscriptSuffix(name)) {
         if (const Unit* unit = registry_->findUnit(name.substr(0, power->stemLength))) {
             return {HintKind::Unit,
-                    unit->name + " (" + shownText(*unit) + ") ^ " + std::to_string(power->exponent),
-                    "", unit->description, registry_->displayName(unit->quantity)};
+                    std::string(unit->name) + " (" + std::string(shownText(*unit)) + ") ^ " +
+                        std::to_string(power->exponent),
+                    "", std::string(unit->description), registry_->displayName(unit->quantity)};
         }
     }
     return {};

@@ -111,10 +111,10 @@ std::vector<std::string> Calculator::closestNames(std::string_view name, std::si
     std::vector<Candidate> candidates;
     // A unit that is never shown (an alias such as "kilometres") comes after a shown one that is
     // as close.
-    const auto consider = [&](std::string_view spelling, const std::string& offered,
+    const auto consider = [&](std::string_view spelling, std::string_view offered,
                               bool shown = true) {
         if (const std::optional<int> score = closeness(name, spelling)) {
-            candidates.push_back({2 * *score + (shown ? 0 : 1), offered});
+            candidates.push_back({2 * *score + (shown ? 0 : 1), std::string(offered)});
         }
     };
     consider("ans", "ans");

@@ -339,7 +339,7 @@ protected:
     virtual const char* symbol() const = 0;
     /// The unit of the result from the operands' units; the rules depend on the operator token.
     virtual const Unit* operandUnit(const UnitCatalog& units, const Scope& scope) const;
-    [[noreturn]] void failNoConversion(const std::string& left, const std::string& right) const;
+    [[noreturn]] void failNoConversion(std::string_view left, std::string_view right) const;
 
     NodePtr left_;
     NodePtr right_;

@@ -100,8 +100,8 @@ long double RootNode::evaluate(const Scope& scope) const {
 
 // --- Unit inference -----------------------------------------------------------------------------
 
-void BinaryNode::failNoConversion(const std::string& left, const std::string& right) const {
-    fail("No conversion found for " + left + " and " + right);
+void BinaryNode::failNoConversion(std::string_view left, std::string_view right) const {
+    fail("No conversion found for " + std::string(left) + " and " + std::string(right));
 }
 
 const Unit* BinaryNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
@@ -140,11 +140,11 @@ const Unit* ComparisonNode::operandUnit(const UnitCatalog& units, const Scope& s
 const Unit* PowerNode::operandUnit(const UnitCatalog& units, const Scope& scope) const {
     const Unit* base = unlessRatio(left_->resultUnit(units, scope));
     if (const Unit* exponentUnit = unlessRatio(right_->resultUnit(units, scope))) {
-        fail("Can't use " + exponentUnit->quantity + " as an exponent");
+        fail("Can't use " + std::string(exponentUnit->quantity) + " as an exponent");
     }
     if (base == nullptr) return nullptr;
     const long double n = right_->evaluate(scope);
-    if (n < 0) fail("Can't raise " + base->quantity + " to this power");
+    if (n < 0) fail("Can't raise " + std::string(base->quantity) + " to this power");
     return answered(powerQuantity(units, base, n));
 }
 
@@ -163,7 +163,7 @@ UnitPowerNode::UnitPowerNode(const Unit& unit, NodePtr exponent, Token token)
 }
 
 std::string UnitPowerNode::toString() const {
-    return unit_->symbol + " ^ " + exponent_->toString();
+    return std::string(unit_->symbol) + " ^ " + exponent_->toString();
 }
 
 long double UnitPowerNode::evaluate(const Scope& scope) const {
@@ -173,10 +173,10 @@ long double UnitPowerNode::evaluate(const Scope& scope) const {
 
 const Unit* UnitPowerNode::resultUnit(const UnitCatalog& units, const Scope& scope) const {
     if (const Unit* exponentUnit = unlessRatio(exponent_->resultUnit(units, scope))) {
-        throw MathError("Can't use " + exponentUnit->quantity + " as an exponent",
+        throw MathError("Can't use " + std::string(exponentUnit->quantity) + " as an exponent",
                         exponent_->token(), exponent_->token());
     }
-    if (unit_->offset != 0) fail("Can't use " + unit_->symbol + " in a compound unit");
+    if (unit_->offset != 0) fail("Can't use " + std::string(unit_->symbol) + " in a compound unit");
     return answered(powerQuantity(units, unit_->referenceUnit, exponent_->evaluate(scope)));
 }
 
@@ -274,10 +274,10 @@ const Unit* TargetNode::resultUnit(const UnitCatalog& units, const Scope& scope)
 
 TargetNode::Check TargetNode::checkTarget(const UnitCatalog& units, const Unit* value) const {
     value = unlessRatio(value);
-    const auto cannotConvert = [&](const std::string& to) {
+    const auto cannotConvert = [&](std::string_view to) {
         std::string text = "Can't convert";
-        if (value != nullptr) text += " from " + value->quantity;
-        return MathError(text + " to " + to, token(), token());
+        if (value != nullptr) text += " from " + std::string(value->quantity);
+        return MathError(text + " to " + std::string(to), token(), token());
     };
     switch (target_.kind) {
         case UnitTarget::Kind::Single: {
@@ -289,7 +289,7 @@ TargetNode::Check TargetNode::checkTarget(const UnitCatalog& units, const Unit* 
         case UnitTarget::Kind::Compound: {
             for (const UnitTarget::Factor& factor : target_.factors) {
                 if (factor.unit->offset != 0) {
-                    fail("Can't use " + factor.unit->symbol + " in a compound unit");
+                    fail("Can't use " + std::string(factor.unit->symbol) + " in a compound unit");
                 }
             }
             const Unit* target = compoundUnit(units);
@@ -300,7 +300,7 @@ TargetNode::Check TargetNode::checkTarget(const UnitCatalog& units, const Unit* 
         case UnitTarget::Kind::Mixed:
             for (const UnitTarget::Factor& factor : target_.factors) {
                 if (factor.unit->offset != 0) {
-                    fail("Can't use " + factor.unit->symbol + " in a mixed unit");
+                    fail("Can't use " + std::string(factor.unit->symbol) + " in a mixed unit");
                 }
                 if (!convertible(value, factor.unit)) {
                     throw cannotConvert(factor.unit->quantity);

@@ -40,10 +40,10 @@ const Unit& UnitRegistry::defineUnit(std::string_view quantity, std::string_view
     }
 
     Unit& unit = enterUnit(quantity, symbol, scale.scale, scale.offset);
-    unit.description = description;
+    unit.description = keep(description);
     unit.displayed = displayed;
-    unit.shown = shown;
-    if (name) unit.name = *name;
+    unit.shown = keep(shown);
+    if (name) unit.name = keep(*name);
     return unit;
 }
 

@@ -337,7 +337,7 @@ void Parser::noteSum(const Node& left, const Node& right) {
         return;
     }
     const std::string& text = number->token().text;
-    const std::string& reference = unit->referenceUnit->symbol;
+    const std::string reference(unit->referenceUnit->symbol);
     readingNote_ = "read " + text + " as " + text + " " + reference +
                    ", since a plain number counts in " + reference + "; write " + text + " " +
                    unitToken.text + " for " + unitToken.text;

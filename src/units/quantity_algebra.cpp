@@ -134,7 +134,8 @@ QuantityAnswer quotientQuantity(const UnitCatalog& units, const Unit* left, cons
 QuantityAnswer powerQuantity(const UnitCatalog& units, const Unit* base, long double n) {
     base = unlessRatio(base);
     if (base == nullptr) return {};
-    if (!isWhole(n)) return refused("Can't raise " + base->quantity + " to this power");
+    if (!isWhole(n))
+        return refused("Can't raise " + std::string(base->quantity) + " to this power");
     if (n == 0) return {};
     if (n > 0) return positivePower(units, base, n);
     const QuantityAnswer positive = positivePower(units, base, -n);
@@ -145,7 +146,7 @@ QuantityAnswer powerQuantity(const UnitCatalog& units, const Unit* base, long do
 QuantityAnswer rootQuantity(const UnitCatalog& units, const Unit* base, long double degree) {
     base = unlessRatio(base);
     if (base == nullptr) return {};
-    const std::string cannot = "Can't take this root of " + base->quantity;
+    const std::string cannot = "Can't take this root of " + std::string(base->quantity);
     if (base->dimension == nullptr) return refused(cannot);
     const std::optional<Dimension> root = base->dimension->root(degree);
     if (!root) return refused(cannot);

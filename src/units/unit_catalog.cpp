@@ -9,12 +9,50 @@
 
 namespace quantrel {
 
+std::size_t UnitCatalog::SymbolIndex::position(std::string_view symbol) const {
+    return std::hash<std::string_view>{}(symbol) & (slots_.size() - 1);
+}
+
+Unit* UnitCatalog::SymbolIndex::find(std::string_view symbol) const {
+    if (slots_.empty()) return nullptr;
+    for (std::size_t i = position(symbol);; i = (i + 1) & (slots_.size() - 1)) {
+        Unit* const unit = slots_[i];
+        if (unit == nullptr || unit->symbol == symbol) return unit;
+    }
+}
+
+Unit*& UnitCatalog::SymbolIndex::slot(std::string_view symbol) {
+    if (2 * (count_ + 1) > slots_.size()) {
+        std::vector<Unit*> old(std::max<std::size_t>(64, 2 * slots_.size()), nullptr);
+        old.swap(slots_);
+        for (Unit* unit : old) {
+            if (unit == nullptr) continue;
+            std::size_t i = position(unit->symbol);
+            while (slots_[i] != nullptr)
+                i = (i + 1) & (slots_.size() - 1);
+            slots_[i] = unit;
+        }
+    }
+    std::size_t i = position(symbol);
+    while (slots_[i] != nullptr && slots_[i]->symbol != symbol)
+        i = (i + 1) & (slots_.size() - 1);
+    return slots_[i];
+}
+
 const Unit* UnitCatalog::findUnit(std::string_view symbol) const {
-    const auto found = unitIndex_.find(symbol);
-    if (found != unitIndex_.end()) return found->second;
+    if (const Unit* unit = unitIndex_.find(symbol)) return unit;
     if (derivedBySymbol_.empty()) return nullptr;
     const auto derived = derivedBySymbol_.find(std::string(symbol));
     return derived != derivedBySymbol_.end() ? derived->second : nullptr;
+}
+
+Unit& UnitCatalog::newUnit() {
+    if (unitCount_ == unitBlocks_.size() * kUnitsPerBlock) {
+        unitBlocks_.push_back(std::make_unique<Unit[]>(kUnitsPerBlock));
+    }
+    Unit& unit = unitBlocks_.back()[unitCount_ % kUnitsPerBlock];
+    ++unitCount_;
+    return unit;
 }
 
 UnitCatalog::UnitTable::const_iterator UnitCatalog::UnitTable::lower_bound(
@@ -27,9 +65,10 @@ UnitCatalog::UnitTable::const_iterator UnitCatalog::UnitTable::lower_bound(
 const UnitCatalog::UnitTable& UnitCatalog::units() const {
     if (!sorted_) {
         std::vector<const Unit*>& view = sortedUnits_.units_;
-        view.assign(units_.size(), nullptr);
-        std::transform(units_.begin(), units_.end(), view.begin(),
-                       [](const Unit& unit) { return &unit; });
+        view.clear();
+        view.reserve(unitCount_);
+        for (std::size_t i = 0; i < unitCount_; ++i)
+            view.push_back(&unitBlocks_[i / kUnitsPerBlock][i % kUnitsPerBlock]);
         std::sort(view.begin(), view.end(),
                   [](const Unit* a, const Unit* b) { return a->symbol < b->symbol; });
         sorted_ = true;
@@ -61,24 +100,17 @@ Unit& UnitCatalog::enterUnit(std::string_view quantity, std::string_view symbol,
     QuantityUnits& members = lastQuantity_->second;
     // Make room first: nothing below may fail once the unit is entered.
     if (members.size() == members.capacity()) members.reserve(2 * members.size() + 1);
-    // The index keys view the units' own symbols, so the unit is made before it is indexed;
-    // one look-up tells whether the symbol is new.
-    Unit* entry = &units_.emplace_back();
-    try {
-        entry->symbol = symbol;
-        const auto [indexed, inserted] = unitIndex_.try_emplace(entry->symbol, entry);
-        if (inserted) {
-            sorted_ = false;
-        } else {
-            units_.pop_back();
-            entry = indexed->second;
-        }
-    } catch (...) {
-        units_.pop_back();
-        throw;
+    Unit*& indexed = unitIndex_.slot(symbol);
+    if (indexed == nullptr) {
+        const std::string_view kept = keep(symbol);
+        Unit& made = newUnit();
+        made.symbol = kept;
+        indexed = &made;
+        unitIndex_.added();
+        sorted_ = false;
     }
-    Unit& unit = *entry;
-    unit.quantity = quantity;
+    Unit& unit = *indexed;
+    unit.quantity = lastQuantity_->first;
     unit.scale = scale;
     unit.offset = offset;
     // The units of a quantity share its dimension (setDimension gives it to all of them).
@@ -122,7 +154,7 @@ void UnitCatalog::setDimension(const std::string& quantity, const Dimension& dim
     const Dimension* stored = &dimensions_.insert_or_assign(quantity, dimension).first->second;
     if (const auto members = quantities_.find(quantity); members != quantities_.end()) {
         for (const Unit* member : members->second)
-            unitIndex_.find(member->symbol)->second->dimension = stored;
+            unitIndex_.find(member->symbol)->dimension = stored;
     }
     const auto [entry, inserted] =
         shownQuantity_.try_emplace(dimension, ShownQuantity{order, quantity, nullptr});
@@ -187,8 +219,8 @@ std::string UnitCatalog::derivedSymbol(const Dimension& dimension) const {
         const int exponent = dimension.exponent(static_cast<int>(i));
         if (exponent == 0) continue;
         const QuantityUnits* units = findQuantity(baseQuantities_[i]);
-        std::string factor =
-            units != nullptr && !units->empty() ? units->front()->symbol : baseQuantities_[i];
+        std::string factor(units != nullptr && !units->empty() ? units->front()->symbol
+                                                               : baseQuantities_[i]);
         if (std::abs(exponent) > 1) factor += superscript(std::abs(exponent));
         std::string& side = exponent > 0 ? numerator : denominator;
         if (!side.empty()) side += "\u00b7";
@@ -209,12 +241,12 @@ const Unit* UnitCatalog::unitOfDimension(const Dimension& dimension) const {
     }
     if (derivedUnits_.size() >= kMaxDerivedUnits) return nullptr;
     Unit& unit = derivedUnits_.emplace_back();
-    unit.symbol = derivedSymbol(dimension);
+    unit.symbol = texts_.keep(derivedSymbol(dimension));
     unit.quantity = unit.symbol;
     unit.description = "Derived unit";
     unit.referenceUnit = &unit;
     derivedByDimension_.emplace(dimension, &unit);
-    derivedBySymbol_.emplace(unit.symbol, &unit);
+    derivedBySymbol_.emplace(std::string(unit.symbol), &unit);
     unit.dimension = &derivedDimensions_.emplace(unit.quantity, dimension).first->second;
     return &unit;
 }

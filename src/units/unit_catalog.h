@@ -15,17 +15,19 @@
 
 #include "base/token.h"
 #include "units/dimension.h"
+#include "xmlParser/text_arena.h"
 
 namespace quantrel {
 
-/// A unit of measure. Entered once, never moved or removed while its catalogue lives.
+/// A unit of measure. Entered once, never moved or removed while its catalogue lives. Its texts
+/// are kept by the catalogue (UnitCatalog::keep) and live as long as it.
 struct Unit {
-    std::string symbol;       ///< what the user types; the key of the unit table
-    std::string shown;        ///< the text results are written with; empty: the symbol
-    std::string name;         ///< long name; empty when the settings give none
-    std::string quantity;     ///< name of the quantity the unit belongs to
-    std::string description;  ///< one line for the hint pane
-    long double scale = 1;    ///< b = scale * a - offset through the definition's pairs
+    std::string_view symbol;       ///< what the user types; the key of the unit table
+    std::string_view shown;        ///< the text results are written with; empty: the symbol
+    std::string_view name;         ///< long name; empty when the settings give none
+    std::string_view quantity;     ///< name of the quantity the unit belongs to
+    std::string_view description;  ///< one line for the hint pane
+    long double scale = 1;         ///< b = scale * a - offset through the definition's pairs
     long double offset = 0;
     const Unit* referenceUnit = nullptr;  ///< the first unit of the same quantity
     /// Whether a result may be shown in the unit without being asked for with "in"; the
@@ -36,7 +38,7 @@ struct Unit {
 };
 
 /// The text a value in `unit` is written with: its Shown text ("km/h"), or else its symbol.
-inline const std::string& shownText(const Unit& unit) {
+inline std::string_view shownText(const Unit& unit) {
     return unit.shown.empty() ? unit.symbol : unit.shown;
 }
 
@@ -78,7 +80,7 @@ public:
     /// symbol and the unit. Valid until the next unit is entered.
     class UnitTable {
     public:
-        using value_type = std::pair<const std::string&, const Unit&>;
+        using value_type = std::pair<std::string_view, const Unit&>;
 
         class const_iterator {
         public:
@@ -147,6 +149,8 @@ public:
     /// unit of a quantity is its reference unit. The symbol must be new.
     Unit& enterUnit(std::string_view quantity, std::string_view symbol, long double scale,
                     long double offset);
+    /// A copy of `text` that lives as long as the catalogue, for the texts of a unit.
+    std::string_view keep(std::string_view text) { return texts_.keep(text); }
     /// Appends a rule; a rule without `resultReference` gives a plain number.
     void enterConversion(Conversion rule);
 
@@ -200,8 +204,32 @@ public:
 private:
     std::string derivedSymbol(const Dimension& dimension) const;
 
-    // The units in the order they were entered; they never move.
-    std::deque<Unit> units_;
+    /// Units by symbol: open addressing over a power-of-two table of pointers, at most half
+    /// full, so that loading makes no allocation per unit.
+    class SymbolIndex {
+    public:
+        Unit* find(std::string_view symbol) const;
+        /// The slot for `symbol`: it holds the unit with that symbol, or it is empty and the
+        /// unit with that symbol belongs there. Grows the table first when it is half full;
+        /// a unit put into an empty slot must be counted with added().
+        Unit*& slot(std::string_view symbol);
+        void added() { ++count_; }
+
+    private:
+        std::size_t position(std::string_view symbol) const;
+        std::vector<Unit*> slots_;
+        std::size_t count_ = 0;
+    };
+
+    /// A new unit at the end of the store.
+    Unit& newUnit();
+
+    // The units in the order they were entered, in blocks that never move.
+    static constexpr std::size_t kUnitsPerBlock = 256;
+    std::vector<std::unique_ptr<Unit[]>> unitBlocks_;
+    std::size_t unitCount_ = 0;
+    // The texts of the units, derived ones included.
+    mutable TextArena texts_;
     // The symbol-order view, sorted when first asked for after a unit was entered: loading
     // never needs it.
     mutable UnitTable sortedUnits_;
@@ -210,8 +238,8 @@ private:
     // The quantity that received the last unit: the settings list a quantity's units together.
     QuantityTable::iterator lastQuantity_ = quantities_.end();
     std::vector<Conversion> conversions_;
-    // A hash index over the unit table's keys for the lookup every input word makes.
-    std::unordered_map<std::string_view, Unit*> unitIndex_;
+    // The index for the lookup every input word makes.
+    SymbolIndex unitIndex_;
 
     std::vector<std::string> baseQuantities_;
     std::map<std::string, DisplayChoice, std::less<>> displayChoices_;

@@ -390,7 +390,8 @@ void expectTypedBack(Calculator& calculator, const std::string& text, long doubl
 
 TEST(LibraryDisplay, EveryShownResultTypedBackGivesTheSameValue) {
     Calculator calculator = libraryCalculator();
-    for (const auto& [symbol, unit] : calculator.registry().units()) {
+    for (const auto& [key, unit] : calculator.registry().units()) {
+        const std::string symbol(key);
         SCOPED_TRACE(symbol);
         // The inch is a keyword where a target begins: its target is the other symbol, inch.
         const std::string target = symbol == "in" ? "inch" : symbol;
@@ -1402,7 +1403,7 @@ TEST(LibraryAccuracy, EveryUnitMatchesItsPublishedValue) {
             << "offset " << static_cast<double>(unit->offset);
     }
     for (const auto& [symbol, unit] : registry.units()) {
-        EXPECT_TRUE(listed.count(symbol) == 1) << symbol << " needs a reference value";
+        EXPECT_TRUE(listed.count(std::string(symbol)) == 1) << symbol << " needs a reference value";
     }
 }
 
@@ -1692,7 +1693,7 @@ TEST(LibraryNames, EveryMicroUnitIsAlsoReadWithTheGreekMu) {
         if (at == std::string::npos) continue;
         SCOPED_TRACE(symbol);
         ++micro;
-        std::string twinSymbol = symbol;
+        std::string twinSymbol(symbol);
         twinSymbol.replace(at, microSign.size(), greekMu);
         const Unit* twin = registry.findUnit(twinSymbol);
         ASSERT_NE(twin, nullptr) << "no " << twinSymbol;
@@ -1756,10 +1757,10 @@ std::string numberText(long double value) {
 std::string unitValue(const Unit& unit) {
     const Unit& reference = *unit.referenceUnit;
     const std::string factor =
-        numberText(unit.scale / reference.scale) + " " + shownText(reference);
+        numberText(unit.scale / reference.scale) + " " + std::string(shownText(reference));
     if (unit.offset == 0) return factor;
-    return factor + " per step; 0 " + shownText(unit) + " = " + numberText(-unit.offset) + " " +
-           shownText(reference);
+    return factor + " per step; 0 " + std::string(shownText(unit)) + " = " +
+           numberText(-unit.offset) + " " + std::string(shownText(reference));
 }
 
 /// A dimension as text over the base quantities' names: "Length / Time^2", "1 / Time".
@@ -1820,7 +1821,7 @@ std::string renderUnitsDocument(Calculator& calculator) {
             for (const Unit* other : units) {
                 if (!isAliasOf(*other, *unit)) continue;
                 if (!also.empty()) also += ", ";
-                also += "`" + other->symbol + "`";
+                also += "`" + std::string(other->symbol) + "`";
             }
             out << "| `" << unit->symbol << "`" << (unit->displayed ? "" : " *(not shown)*")
                 << " | `" << shownText(*unit) << "` | " << unit->name << " | " << unit->description

@@ -503,7 +503,7 @@ TEST(SettingsLoader, ScansOnlyXmlNamedEntries) {
     const auto registry = load(directory.path());
     std::vector<std::string> symbols;
     for (const auto& [symbol, unit] : registry->units())
-        symbols.push_back(symbol);
+        symbols.emplace_back(symbol);
     EXPECT_EQ(symbols, (std::vector<std::string>{"deepest", "dotfile", "inner", "top", "upper"}));
 }
 
