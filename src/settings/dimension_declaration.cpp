@@ -26,26 +26,24 @@ std::string_view trimmed(std::string_view text) {
 
 }  // namespace
 
-bool UnitRegistry::resolveDimension(const PendingDimension& declaration, std::string* unknownName) {
-    const std::string& quantity = declaration.quantity;
+bool UnitRegistry::resolveDimension(const std::string& quantity, const std::string& expression,
+                                    const SettingsLocation& where, std::string* unknownName) {
     std::optional<Dimension> dimension;
-    if (trimmed(declaration.expression) == quantity) {
+    if (trimmed(expression) == quantity) {
         if (const Dimension* existing = dimensionOf(quantity)) {
             dimension = *existing;  // declared as a base before
         } else {
-            if (!addBaseQuantity(quantity)) failAt("Too many base quantities", declaration.where);
+            if (!addBaseQuantity(quantity)) failAt("Too many base quantities", where);
             dimension = Dimension::base(baseQuantityCount() - 1);
         }
     } else {
-        const DimensionReading reading = readDimension(
-            declaration.expression, [this](std::string_view name) { return dimensionOf(name); });
+        const DimensionReading reading =
+            readDimension(expression, [this](std::string_view name) { return dimensionOf(name); });
         if (reading.malformed) {
-            failAt("Invalid dimension '" + declaration.expression + "' for quantity '" + quantity +
-                       "'",
-                   declaration.where);
+            failAt("Invalid dimension '" + expression + "' for quantity '" + quantity + "'", where);
         }
         if (reading.outOfRange) {
-            failAt("Dimension of quantity '" + quantity + "' out of range", declaration.where);
+            failAt("Dimension of quantity '" + quantity + "' out of range", where);
         }
         if (!reading.dimension) {
             if (unknownName != nullptr) *unknownName = reading.unknownName;
@@ -54,7 +52,7 @@ bool UnitRegistry::resolveDimension(const PendingDimension& declaration, std::st
         dimension = reading.dimension;
     }
     if (const Dimension* existing = dimensionOf(quantity); existing && *existing != *dimension) {
-        failAt("Quantity '" + quantity + "' declared with two dimensions", declaration.where);
+        failAt("Quantity '" + quantity + "' declared with two dimensions", where);
     }
     setDimension(quantity, *dimension, dimensionDeclarations_++);
     return true;
@@ -66,7 +64,8 @@ void UnitRegistry::resolvePending() {
     while (progress && !pendingDimensions_.empty()) {
         progress = false;
         for (std::size_t i = 0; i < pendingDimensions_.size();) {
-            if (resolveDimension(pendingDimensions_[i], nullptr)) {
+            const PendingDimension& pending = pendingDimensions_[i];
+            if (resolveDimension(pending.quantity, pending.expression, pending.where, nullptr)) {
                 pendingDimensions_.erase(pendingDimensions_.begin() +
                                          static_cast<std::ptrdiff_t>(i));
                 progress = true;
@@ -79,9 +78,8 @@ void UnitRegistry::resolvePending() {
 
 void UnitRegistry::declareDimension(const std::string& quantity, const std::string& expression,
                                     const SettingsLocation& where) {
-    PendingDimension declaration{quantity, expression, where};
-    if (!resolveDimension(declaration, nullptr)) {
-        pendingDimensions_.push_back(std::move(declaration));
+    if (!resolveDimension(quantity, expression, where, nullptr)) {
+        pendingDimensions_.push_back({quantity, expression, where});
         return;
     }
     if (!pendingDimensions_.empty()) resolvePending();
@@ -92,7 +90,7 @@ void UnitRegistry::finishDimensions() {
     if (pendingDimensions_.empty()) return;
     const PendingDimension& first = pendingDimensions_.front();
     std::string unknown;
-    resolveDimension(first, &unknown);
+    resolveDimension(first.quantity, first.expression, first.where, &unknown);
     const bool waiting =
         std::any_of(pendingDimensions_.begin(), pendingDimensions_.end(),
                     [&](const PendingDimension& pending) { return pending.quantity == unknown; });

@@ -88,7 +88,8 @@ private:
         SettingsLocation where;
     };
     /// Resolves one declaration; false when it must wait for a name.
-    bool resolveDimension(const PendingDimension& declaration, std::string* unknownName);
+    bool resolveDimension(const std::string& quantity, const std::string& expression,
+                          const SettingsLocation& where, std::string* unknownName);
     void resolvePending();
 
     std::vector<PendingDimension> pendingDimensions_;

@@ -98,14 +98,14 @@ private:
 
 // The value of the longest prefix of `text` that reads as a decimal number, 0 when none does;
 // infinity when the number is too large for a double. Independent of the process locale.
-double readNumber(const std::string& text) {
+double readNumber(std::string_view text) {
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error == std::errc::invalid_argument) return 0;  // a lone "."
     if (error == std::errc::result_out_of_range) {
         // Overflow or underflow: the "C" locale's strtod tells them apart (inf or 0).
         static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
-        return strtod_l(text.c_str(), nullptr, cLocale);
+        return strtod_l(std::string(text).c_str(), nullptr, cLocale);
     }
     return value;
 }

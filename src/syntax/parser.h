@@ -50,7 +50,7 @@ inline constexpr int kMaxNestingDepth = 1000;
 
 /// The value of the longest prefix of `text` that reads as a decimal number, 0 when none does;
 /// infinity when the number is too large for a double. Independent of the process locale.
-double readNumber(const std::string& text);
+double readNumber(std::string_view text);
 
 /// A recursive-descent parser over a token list that ends with an End token. Throws ParseError
 /// and releases every partial tree on the way out.

@@ -91,9 +91,15 @@ std::optional<long double> readPlainNumber(std::string_view text, std::size_t& i
     if (i == text.size() || text[i] < '0' || text[i] > '9') return std::nullopt;
     const std::size_t start = i;
     i = numberEnd(text, start);
-    std::string digits(text.substr(start, i - start));
-    std::replace(digits.begin(), digits.end(), ',', '.');  // a decimal comma
-    const long double number = readNumber(digits);
+    const std::string_view literal = text.substr(start, i - start);
+    long double number = 0;
+    if (literal.find(',') == std::string_view::npos) {
+        number = readNumber(literal);
+    } else {
+        std::string digits(literal);
+        std::replace(digits.begin(), digits.end(), ',', '.');  // a decimal comma
+        number = readNumber(digits);
+    }
     if (number > LDBL_MAX || number < -LDBL_MAX) return std::nullopt;
     return number;
 }

@@ -9,34 +9,38 @@
 
 namespace quantrel {
 
-std::size_t UnitCatalog::SymbolIndex::position(std::string_view symbol) const {
-    return std::hash<std::string_view>{}(symbol) & (slots_.size() - 1);
+std::size_t UnitCatalog::SymbolIndex::locate(std::size_t hash, std::string_view symbol) const {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = hash & mask;
+    while (slots_[i].unit != nullptr &&
+           (slots_[i].hash != hash || slots_[i].unit->symbol != symbol)) {
+        i = (i + 1) & mask;
+    }
+    return i;
 }
 
 Unit* UnitCatalog::SymbolIndex::find(std::string_view symbol) const {
     if (slots_.empty()) return nullptr;
-    for (std::size_t i = position(symbol);; i = (i + 1) & (slots_.size() - 1)) {
-        Unit* const unit = slots_[i];
-        if (unit == nullptr || unit->symbol == symbol) return unit;
-    }
+    return slots_[locate(std::hash<std::string_view>{}(symbol), symbol)].unit;
 }
 
 Unit*& UnitCatalog::SymbolIndex::slot(std::string_view symbol) {
     if (2 * (count_ + 1) > slots_.size()) {
-        std::vector<Unit*> old(std::max<std::size_t>(64, 2 * slots_.size()), nullptr);
+        std::vector<Slot> old(std::max<std::size_t>(64, 2 * slots_.size()));
         old.swap(slots_);
-        for (Unit* unit : old) {
-            if (unit == nullptr) continue;
-            std::size_t i = position(unit->symbol);
-            while (slots_[i] != nullptr)
-                i = (i + 1) & (slots_.size() - 1);
-            slots_[i] = unit;
+        const std::size_t mask = slots_.size() - 1;
+        for (const Slot& entry : old) {
+            if (entry.unit == nullptr) continue;
+            std::size_t i = entry.hash & mask;
+            while (slots_[i].unit != nullptr)
+                i = (i + 1) & mask;
+            slots_[i] = entry;
         }
     }
-    std::size_t i = position(symbol);
-    while (slots_[i] != nullptr && slots_[i]->symbol != symbol)
-        i = (i + 1) & (slots_.size() - 1);
-    return slots_[i];
+    const std::size_t hash = std::hash<std::string_view>{}(symbol);
+    Slot& entry = slots_[locate(hash, symbol)];
+    entry.hash = hash;
+    return entry.unit;
 }
 
 const Unit* UnitCatalog::findUnit(std::string_view symbol) const {
@@ -77,6 +81,10 @@ const UnitCatalog::UnitTable& UnitCatalog::units() const {
 }
 
 const QuantityUnits* UnitCatalog::findQuantity(std::string_view name) const {
+    // The settings list a quantity's units together: most questions are about the last one.
+    if (lastQuantity_ != quantities_.end() && lastQuantity_->first == name) {
+        return &lastQuantity_->second;
+    }
     const auto found = quantities_.find(name);
     return found != quantities_.end() ? &found->second : nullptr;
 }

@@ -208,6 +208,7 @@ private:
     /// full, so that loading makes no allocation per unit.
     class SymbolIndex {
     public:
+        /// The unit with this symbol, or nullptr.
         Unit* find(std::string_view symbol) const;
         /// The slot for `symbol`: it holds the unit with that symbol, or it is empty and the
         /// unit with that symbol belongs there. Grows the table first when it is half full;
@@ -216,8 +217,15 @@ private:
         void added() { ++count_; }
 
     private:
-        std::size_t position(std::string_view symbol) const;
-        std::vector<Unit*> slots_;
+        // A slot keeps its symbol's hash: growing moves slots without hashing again, and a look-up
+        // compares symbols only when their hashes agree.
+        struct Slot {
+            std::size_t hash = 0;
+            Unit* unit = nullptr;
+        };
+        /// The slot that holds `symbol`, or the empty slot where it belongs.
+        std::size_t locate(std::size_t hash, std::string_view symbol) const;
+        std::vector<Slot> slots_;
         std::size_t count_ = 0;
     };
 
