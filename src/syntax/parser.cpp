@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <clocale>
+#include <cstdint>
 #include <cstdlib>
 #include <stdexcept>
 #include <locale.h>
@@ -99,6 +100,15 @@ private:
 // The value of the longest prefix of `text` that reads as a decimal number, 0 when none does;
 // infinity when the number is too large for a double. Independent of the process locale.
 double readNumber(std::string_view text) {
+    // Most literals are whole numbers of a few digits, which a double holds exactly.
+    constexpr std::size_t kExactDigits = 15;  // below 2^53
+    if (!text.empty() && text.size() <= kExactDigits &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        std::uint64_t whole = 0;
+        for (const char digit : text)
+            whole = 10 * whole + static_cast<std::uint64_t>(digit - '0');
+        return static_cast<double>(whole);
+    }
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error == std::errc::invalid_argument) return 0;  // a lone "."

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -158,6 +159,18 @@ TEST(Parser, ReadsLiteralsWithDoublePrecision) {
     expectTrees(*registry, rows);
     // A literal carries double precision only.
     EXPECT_EQ(evaluateWithAns(*parse(*registry, "0.1")), static_cast<long double>(0.1));
+}
+
+TEST(Parser, ReadsWholeNumbersAsTheGeneralReadingDoes) {
+    // Short whole numbers take a path of their own; it must agree with from_chars bit for bit,
+    // at its edges too.
+    for (const std::string_view text :
+         {"0", "7", "000123", "123456789012345", "999999999999999", "0000000000000001",
+          "9007199254740993", "18446744073709551617", "12345678901234567890123", "1.5", "10e2"}) {
+        double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        EXPECT_EQ(readNumber(text), expected) << text;
+    }
 }
 
 TEST(Parser, ReadsNumbersTheSameUnderAnotherProcessLocale) {
