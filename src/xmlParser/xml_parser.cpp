@@ -408,26 +408,14 @@ std::size_t Parser::find(std::size_t from, std::string_view marker) const {
     return std::string_view::npos;
 }
 
-/// Moves over the words of a text between tags up to the "<" that begins the next token, or
-/// the end. Words are read as tokens are, so that a character never splits: a "<" inside a
-/// multi-byte character or a quoted text does not count.
+/// Moves over a text between tags up to the "<" that begins the next token, or the end. The
+/// tokens of such a text (words, quoted texts, "=", ">" and "/>") end only at a "<" or where the
+/// next one begins, and none holds a "<" of its own, so only the characters matter: a "<" byte
+/// inside a multi-byte character (after a lead byte, even in broken UTF-8) does not count.
 void Parser::skipContentText() {
     std::size_t p = pos_;
-    while (p < text_.size()) {
-        const char c = text_[p];
-        if (isWhiteSpace(c) || c == '=' || c == '>') {
-            ++p;
-        } else if (c == '<') {
-            break;
-        } else if (c == '"' || c == '\'') {
-            const std::size_t close = quotedTextEnd(p, c);
-            p = close < text_.size() ? close + 1 : plainTextEnd(p + 1);
-        } else if (isShortCloseAt(p)) {
-            p += 2;
-        } else {
-            p = plainTextEnd(p);
-        }
-    }
+    while ((p = findAsciiStop(text_, p, '<', '<')) < text_.size() && text_[p] != '<')
+        p = nextChar(p);
     pos_ = p;
 }
 
