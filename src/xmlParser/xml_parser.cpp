@@ -62,31 +62,31 @@ struct CharTable {
 
 constexpr CharTable kChars;
 
-/// The first position from `p` on whose byte is `a`, `b` or not ASCII; the size of `text` when
-/// there is none. Runs of other bytes are passed eight at a time.
-std::size_t findAsciiStop(std::string_view text, std::size_t p, char a, char b) {
+/// The first position from `p` on whose byte is one of `stops` or not ASCII; the size of `text`
+/// when there is none. Runs of other bytes are passed eight at a time.
+template <typename... Stops>
+std::size_t findAsciiStop(std::string_view text, std::size_t p, Stops... stops) {
     constexpr std::uint64_t kOnes = 0x0101010101010101;
     constexpr std::uint64_t kHighBits = 0x8080808080808080;
-    const std::uint64_t as = kOnes * static_cast<unsigned char>(a);
-    const std::uint64_t bs = kOnes * static_cast<unsigned char>(b);
+    // A byte of x is zero when x - 1 borrows into its high bit while x's own is clear; the lowest
+    // such byte is found exactly (a borrow only marks bytes after it).
+    const auto zeroBytes = [](std::uint64_t x) { return (x - kOnes) & ~x; };
     for (; p + 8 <= text.size(); p += 8) {
         std::uint64_t word;
         std::memcpy(&word, text.data() + p, 8);
-        // A byte of x is zero when x - 1 borrows into its high bit while x's own is clear; the
-        // lowest such byte is found exactly (a borrow only marks bytes after it).
-        const std::uint64_t x = word ^ as;
-        const std::uint64_t y = word ^ bs;
-        const std::uint64_t stops = (((x - kOnes) & ~x) | ((y - kOnes) & ~y) | word) & kHighBits;
-        if (stops != 0) {
+        const std::uint64_t found =
+            ((zeroBytes(word ^ (kOnes * static_cast<unsigned char>(stops))) | ...) | word) &
+            kHighBits;
+        if (found != 0) {
             if constexpr (std::endian::native == std::endian::little) {
-                return p + static_cast<std::size_t>(std::countr_zero(stops)) / 8;
+                return p + static_cast<std::size_t>(std::countr_zero(found)) / 8;
             }
             break;
         }
     }
     for (; p < text.size(); ++p) {
         const char c = text[p];
-        if (c == a || c == b || static_cast<unsigned char>(c) >= 0x80) return p;
+        if (((c == stops) || ...) || static_cast<unsigned char>(c) >= 0x80) return p;
     }
     return text.size();
 }
@@ -402,7 +402,7 @@ std::size_t Parser::plainTextEnd(std::size_t p) const {
 
 std::size_t Parser::find(std::size_t from, std::string_view marker) const {
     const char first = marker.front();  // ASCII in every marker
-    for (std::size_t p = from; (p = findAsciiStop(text_, p, first, first)) < text_.size();
+    for (std::size_t p = from; (p = findAsciiStop(text_, p, first)) < text_.size();
          p = nextChar(p)) {
         if (text_.substr(p).starts_with(marker)) return p;
     }
@@ -415,7 +415,7 @@ std::size_t Parser::find(std::size_t from, std::string_view marker) const {
 /// inside a multi-byte character (after a lead byte, even in broken UTF-8) does not count.
 void Parser::skipContentText() {
     std::size_t p = pos_;
-    while ((p = findAsciiStop(text_, p, '<', '<')) < text_.size() && text_[p] != '<')
+    while ((p = findAsciiStop(text_, p, '<')) < text_.size() && text_[p] != '<')
         p = nextChar(p);
     pos_ = p;
 }
@@ -584,11 +584,15 @@ std::optional<bool> Parser::readPlainAttributes() {
         if (nameEnd == nameStart || p >= text_.size() || text_[p] != '=') return std::nullopt;
         p = skipWhiteSpace(p + 1);
         if (p >= text_.size() || (text_[p] != '"' && text_[p] != '\'')) return std::nullopt;
-        const std::size_t close = quotedTextEnd(p, text_[p]);
+        const char quote = text_[p];
+        // Most values are ASCII without entities: then the closing quote is the first stop.
+        std::size_t close = findAsciiStop(text_, p + 1, quote, '<', '&');
+        const bool plain = close < text_.size() && text_[close] == quote;
+        if (!plain) close = quotedTextEnd(p, quote);
         if (close >= text_.size()) return std::nullopt;
         pos_ = close + 1;
-        std::string_view value;
-        if (!decode(text_.substr(p + 1, close - p - 1), value)) return false;
+        std::string_view value = text_.substr(p + 1, close - p - 1);
+        if (!plain && !decode(value, value)) return false;
         if (element.isDeclaration && value.ends_with('?')) value.remove_suffix(1);
         document_->attributes.push_back(
             XmlAttribute{text_.substr(nameStart, nameEnd - nameStart), value});
