@@ -62,31 +62,32 @@ struct CharTable {
 
 constexpr CharTable kChars;
 
-/// The first position from `p` on whose byte is `a`, `b` or not ASCII; the size of `text` when
-/// there is none. Runs of other bytes are passed eight at a time.
-std::size_t findAsciiStop(std::string_view text, std::size_t p, char a, char b) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080;
-    const std::uint64_t as = kOnes * static_cast<unsigned char>(a);
-    const std::uint64_t bs = kOnes * static_cast<unsigned char>(b);
-    for (; p + 8 <= text.size(); p += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + p, 8);
-        // A byte of x is zero when x - 1 borrows into its high bit while x's own is clear; the
-        // lowest such byte is found exactly (a borrow only marks bytes after it).
-        const std::uint64_t x = word ^ as;
-        const std::uint64_t y = word ^ bs;
-        const std::uint64_t stops = (((x - kOnes) & ~x) | ((y - kOnes) & ~y) | word) & kHighBits;
-        if (stops != 0) {
+/// Sixteen bytes compared at once (GCC's and Clang's vector types, which every target has).
+using Bytes16 = unsigned char __attribute__((vector_size(16)));
+
+/// The first position from `p` on whose byte is one of `stops` or not ASCII; the size of `text`
+/// when there is none. Runs of other bytes are passed sixteen at a time.
+template <typename... Stops>
+std::size_t findAsciiStop(std::string_view text, std::size_t p, Stops... stops) {
+    for (; p + 16 <= text.size(); p += 16) {
+        Bytes16 chunk;
+        std::memcpy(&chunk, text.data() + p, 16);
+        // A byte of `hits` is 0xFF where the text has a stop, 0 elsewhere.
+        const Bytes16 hits = ((chunk == static_cast<unsigned char>(stops)) | ... | (chunk >= 0x80));
+        std::array<std::uint64_t, 2> halves;
+        std::memcpy(halves.data(), &hits, 16);
+        for (std::size_t half = 0; half < 2; ++half) {
+            if (halves[half] == 0) continue;
             if constexpr (std::endian::native == std::endian::little) {
-                return p + static_cast<std::size_t>(std::countr_zero(stops)) / 8;
+                return p + 8 * half + static_cast<std::size_t>(std::countr_zero(halves[half])) / 8;
+            } else {
+                return p + 8 * half + static_cast<std::size_t>(std::countl_zero(halves[half])) / 8;
             }
-            break;
         }
     }
     for (; p < text.size(); ++p) {
         const char c = text[p];
-        if (c == a || c == b || static_cast<unsigned char>(c) >= 0x80) return p;
+        if (((c == stops) || ...) || static_cast<unsigned char>(c) >= 0x80) return p;
     }
     return text.size();
 }
@@ -286,6 +287,7 @@ private:
     std::size_t plainTextEnd(std::size_t p) const;
     std::size_t find(std::size_t from, std::string_view marker) const;
     void skipContentText();
+    void reserveLists();
 
     bool readContentToken();
     bool readTag();
@@ -401,33 +403,21 @@ std::size_t Parser::plainTextEnd(std::size_t p) const {
 
 std::size_t Parser::find(std::size_t from, std::string_view marker) const {
     const char first = marker.front();  // ASCII in every marker
-    for (std::size_t p = from; (p = findAsciiStop(text_, p, first, first)) < text_.size();
+    for (std::size_t p = from; (p = findAsciiStop(text_, p, first)) < text_.size();
          p = nextChar(p)) {
         if (text_.substr(p).starts_with(marker)) return p;
     }
     return std::string_view::npos;
 }
 
-/// Moves over the words of a text between tags up to the "<" that begins the next token, or
-/// the end. Words are read as tokens are, so that a character never splits: a "<" inside a
-/// multi-byte character or a quoted text does not count.
+/// Moves over a text between tags up to the "<" that begins the next token, or the end. The
+/// tokens of such a text (words, quoted texts, "=", ">" and "/>") end only at a "<" or where the
+/// next one begins, and none holds a "<" of its own, so only the characters matter: a "<" byte
+/// inside a multi-byte character (after a lead byte, even in broken UTF-8) does not count.
 void Parser::skipContentText() {
     std::size_t p = pos_;
-    while (p < text_.size()) {
-        const char c = text_[p];
-        if (isWhiteSpace(c) || c == '=' || c == '>') {
-            ++p;
-        } else if (c == '<') {
-            break;
-        } else if (c == '"' || c == '\'') {
-            const std::size_t close = quotedTextEnd(p, c);
-            p = close < text_.size() ? close + 1 : plainTextEnd(p + 1);
-        } else if (isShortCloseAt(p)) {
-            p += 2;
-        } else {
-            p = plainTextEnd(p);
-        }
-    }
+    while ((p = findAsciiStop(text_, p, '<')) < text_.size() && text_[p] != '<')
+        p = nextChar(p);
     pos_ = p;
 }
 
@@ -438,6 +428,7 @@ XmlElement Parser::parse(XmlResult& result) {
     text_ = std::string_view(document_->storage).substr(start_);
     text_ = text_.substr(0, text_.find('\0'));  // a NUL byte ends the text
     document_->text = text_;
+    reserveLists();
     document_->nodes.emplace_back().document = document_.get();
     open_.push_back(Open{});
     while (insideTag_ ? readTag() : readContentToken()) {
@@ -461,6 +452,21 @@ XmlElement Parser::parse(XmlResult& result) {
     const XmlNode* shown = &top;
     if (onlyOneElement) shown = &document_->nodes[document_->children[top.children.first]];
     return detail::XmlNodeAccess::element(document_, shown);
+}
+
+/// Reserves the lists from the size of the text, which spares most of their regrowth: a settings
+/// file has about one element in a hundred bytes and an attribute in thirty. A guess that is too
+/// small only lets a list grow as it would have.
+void Parser::reserveLists() {
+    const std::size_t elements = text_.size() / 64 + 1;
+    document_->nodes.reserve(elements + 1);
+    document_->children.reserve(elements);
+    document_->texts.reserve(elements);
+    document_->attributes.reserve(text_.size() / 16 + 1);
+    pendingChildren_.reserve(elements);
+    pendingTexts_.reserve(16);
+    pendingClears_.reserve(16);
+    open_.reserve(16);
 }
 
 bool Parser::readContentToken() {
@@ -579,11 +585,15 @@ std::optional<bool> Parser::readPlainAttributes() {
         if (nameEnd == nameStart || p >= text_.size() || text_[p] != '=') return std::nullopt;
         p = skipWhiteSpace(p + 1);
         if (p >= text_.size() || (text_[p] != '"' && text_[p] != '\'')) return std::nullopt;
-        const std::size_t close = quotedTextEnd(p, text_[p]);
+        const char quote = text_[p];
+        // Most values are ASCII without entities: then the closing quote is the first stop.
+        std::size_t close = findAsciiStop(text_, p + 1, quote, '<', '&');
+        const bool plain = close < text_.size() && text_[close] == quote;
+        if (!plain) close = quotedTextEnd(p, quote);
         if (close >= text_.size()) return std::nullopt;
         pos_ = close + 1;
-        std::string_view value;
-        if (!decode(text_.substr(p + 1, close - p - 1), value)) return false;
+        std::string_view value = text_.substr(p + 1, close - p - 1);
+        if (!plain && !decode(value, value)) return false;
         if (element.isDeclaration && value.ends_with('?')) value.remove_suffix(1);
         document_->attributes.push_back(
             XmlAttribute{text_.substr(nameStart, nameEnd - nameStart), value});

@@ -150,6 +150,40 @@ TEST(XmlReader, Attributes) {
         expectParse(c);
 }
 
+TEST(XmlReader, LongRunsStopWhereTheirFirstSpecialByteIs) {
+    // Runs of plain bytes are passed in blocks; the first byte that needs a closer look may be
+    // anywhere in a block or in the bytes after the last whole one.
+    for (std::size_t length = 0; length <= 40; ++length) {
+        const std::string run = repeatText("x", length);
+        const std::vector<std::pair<std::string, std::string>> cases = {
+            {"<a b=\"" + run + "\"/>", "a[b=" + run + "]"},
+            {"<a b='" + run + "&amp;'/>", "a[b=" + run + "&]"},
+            {"<a b=\"" + run + "\u00b5\"/>", "a[b=" + run + "\u00b5]"},
+            {"<a b=\"" + run + "'\"/>", "a[b=" + run + "']"},
+            {"<a>" + run + "<b/>" + run + "</a>",
+             length == 0 ? "a{b}" : "a'" + run + "''" + run + "'{b}"},
+            {"<a>" + run + "\xC3<b></a>", "a'" + run + "\xC3<b>'"},
+            {"<a>" + run + "\xF0<b></a>", "a'" + run + "\xF0<b>'"},
+        };
+        for (const auto& [input, tree] : cases) {
+            SCOPED_TRACE(testing::Message() << "input: " << input);
+            XmlResult result;
+            EXPECT_EQ(describe(parseXmlText(input, result)), tree);
+        }
+    }
+    // Values the quick scan hands over to the quoted-text and entity readers; a lead byte takes
+    // the bytes of its character with it, the closing quote too.
+    const std::vector<ParseCase> cases = {
+        {"<a b=\"0123456789abcdef\xC3\"/>", "a[b=\"0123456789abcdef\xC3\"]"},
+        {"<a b=\"\xC3\" c=\"1\"/>", "a[b=\xC3\" c= 1\"]"},
+        {"<a b=\"0123456789abcdef<\" c=\"1\"/>", "<empty>", XmlError::UnexpectedToken, 1, 24},
+        {"<a b=\"0123456789abcdef&bad;\"/>", "<empty>", XmlError::UnknownCharacterEntity, 1, 29},
+        {"<a b=\"0123456789abcdef", "<empty>", XmlError::UnexpectedToken, 1, 23},
+    };
+    for (const ParseCase& c : cases)
+        expectParse(c);
+}
+
 TEST(XmlReader, Declarations) {
     const std::vector<ParseCase> cases = {
         // The declaration at the top level stays open and holds the rest of the file.
