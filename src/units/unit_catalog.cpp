@@ -3,11 +3,25 @@
 #include "units/unit_catalog.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string_view>
 #include <utility>
 
 namespace quantrel {
+
+namespace {
+
+/// FNV-1a: symbols are a few bytes long, for which it is cheaper than the library's hash and
+/// spreads them as well over the low bits the table uses.
+std::size_t hashOf(std::string_view symbol) {
+    std::uint64_t hash = 0xcbf29ce484222325;
+    for (const char c : symbol)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3;
+    return static_cast<std::size_t>(hash ^ (hash >> 32));
+}
+
+}  // namespace
 
 std::size_t UnitCatalog::SymbolIndex::locate(std::size_t hash, std::string_view symbol) const {
     const std::size_t mask = slots_.size() - 1;
@@ -21,7 +35,7 @@ std::size_t UnitCatalog::SymbolIndex::locate(std::size_t hash, std::string_view 
 
 Unit* UnitCatalog::SymbolIndex::find(std::string_view symbol) const {
     if (slots_.empty()) return nullptr;
-    return slots_[locate(std::hash<std::string_view>{}(symbol), symbol)].unit;
+    return slots_[locate(hashOf(symbol), symbol)].unit;
 }
 
 Unit*& UnitCatalog::SymbolIndex::slot(std::string_view symbol) {
@@ -37,7 +51,7 @@ Unit*& UnitCatalog::SymbolIndex::slot(std::string_view symbol) {
             slots_[i] = entry;
         }
     }
-    const std::size_t hash = std::hash<std::string_view>{}(symbol);
+    const std::size_t hash = hashOf(symbol);
     Slot& entry = slots_[locate(hash, symbol)];
     entry.hash = hash;
     return entry.unit;
