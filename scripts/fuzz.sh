@@ -14,7 +14,7 @@ targets=("$@")
 scripts/setup.sh fuzz
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUANTREL_FUZZ=ON -DQUANTREL_BUILD_TESTS=OFF -DQUANTREL_BUILD_GUI=OFF >/dev/null
-cmake --build build/fuzz --target "${targets[@]}"
+cmake --build build/fuzz -j2 --target "${targets[@]}"
 
 mkdir -p build/fuzz/findings
 status=0
