@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -302,6 +303,45 @@ TEST(UnitDefinition, NameAndDescriptionAreKeptAsGiven) {
     EXPECT_EQ(km.name, "");
     EXPECT_EQ(cm.name, "");
     EXPECT_EQ(km.symbol, "km");
+}
+
+TEST(UnitDefinition, ManyUnitsKeepTheirTextsAndAreFoundAfterTheirSourcesAreGone) {
+    // Enough units to grow the symbol index and the unit store several times, with texts that
+    // are overwritten as soon as each unit is entered, and one text longer than a whole arena
+    // chunk: a unit's texts must be its catalogue's own copies.
+    UnitRegistry registry(5489);
+    constexpr int kUnits = 3000;
+    const std::string longDescription(10000, 'd');
+    const Unit* first = nullptr;
+    for (int i = 0; i < kUnits; ++i) {
+        std::string symbol = "u" + std::to_string(i);
+        std::string name = "unit number " + std::to_string(i);
+        std::string description = i == 7 ? longDescription : "description " + std::to_string(i);
+        std::string definition = i == 0 ? "1" : std::to_string(i + 1) + " u0";
+        const Unit& unit = registry.defineUnit("Quantity" + std::to_string(i % 5), symbol, name,
+                                               description, definition);
+        if (i == 0) first = &unit;
+        std::fill(symbol.begin(), symbol.end(), '#');
+        std::fill(name.begin(), name.end(), '#');
+        std::fill(description.begin(), description.end(), '#');
+    }
+    for (int i = 0; i < kUnits; ++i) {
+        const std::string symbol = "u" + std::to_string(i);
+        const Unit* unit = registry.findUnit(symbol);
+        ASSERT_NE(unit, nullptr) << symbol;
+        EXPECT_EQ(unit->symbol, symbol);
+        EXPECT_EQ(unit->name, "unit number " + std::to_string(i));
+        EXPECT_EQ(unit->quantity, "Quantity" + std::to_string(i % 5));
+        if (i == 7) {
+            EXPECT_EQ(unit->description, longDescription);
+        } else {
+            EXPECT_EQ(unit->description, "description " + std::to_string(i));
+        }
+        EXPECT_EQ(unit->scale, i == 0 ? 1 : i + 1);
+    }
+    EXPECT_EQ(registry.findUnit("u0"), first);
+    EXPECT_EQ(registry.findUnit("u3000"), nullptr);
+    EXPECT_EQ(registry.units().size(), static_cast<std::size_t>(kUnits));
 }
 
 TEST(UnitDefinition, DefinedUnitsConvertThroughTheirLines) {
