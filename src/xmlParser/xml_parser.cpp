@@ -455,8 +455,9 @@ XmlElement Parser::parse(XmlResult& result) {
 }
 
 /// Reserves the lists from the size of the text, which spares most of their regrowth: a settings
-/// file has about one element in a hundred bytes and an attribute in thirty. A guess that is too
-/// small only lets a list grow as it would have.
+/// file has about one element in a hundred bytes and an attribute in thirty, and the lists are
+/// reserved for somewhat more (one in 64 and one in 16). A guess that is too small only lets a
+/// list grow as it would have.
 void Parser::reserveLists() {
     const std::size_t elements = text_.size() / 64 + 1;
     document_->nodes.reserve(elements + 1);
