@@ -184,12 +184,11 @@ Calculator::TargetCompletions Calculator::targetCompletions(std::string_view bef
 
     TargetCompletions completions;
     std::vector<std::string> others;
-    for (auto it = registry_->units().lower_bound(prefix);
-         it != registry_->units().end() && it->first.starts_with(prefix); ++it) {
-        if (wanted && convertible(*wanted, &it->second)) {
-            completions.names.emplace_back(it->first);
+    for (const Unit* unit : registry_->unitsStartingWith(prefix)) {
+        if (wanted && convertible(*wanted, unit)) {
+            completions.names.emplace_back(unit->symbol);
         } else if (!prefix.empty()) {
-            others.emplace_back(it->first);
+            others.emplace_back(unit->symbol);
         }
     }
     completions.fitting = completions.names.size();
@@ -202,8 +201,8 @@ Calculator::TargetCompletions Calculator::targetCompletions(std::string_view bef
 std::vector<UnitEntry> Calculator::unitList() const {
     std::vector<UnitEntry> entries;
     entries.reserve(registry_->units().size());
-    for (const auto& [symbol, unit] : registry_->units())
-        entries.push_back(entryOf(unit, registry_->displayName(unit.quantity)));
+    for (const Unit* unit : registry_->units())
+        entries.push_back(entryOf(*unit, registry_->displayName(unit->quantity)));
     return entries;
 }
 
@@ -241,10 +240,8 @@ std::vector<std::string> Calculator::completions(std::string_view prefix, bool u
             names.emplace_back(it->first);
         }
     }
-    for (auto it = registry_->units().lower_bound(prefix);
-         it != registry_->units().end() && it->first.starts_with(prefix); ++it) {
-        names.emplace_back(it->first);
-    }
+    for (const Unit* unit : registry_->unitsStartingWith(prefix))
+        names.emplace_back(unit->symbol);
     return names;
 }
 

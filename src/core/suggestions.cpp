@@ -120,9 +120,9 @@ std::vector<std::string> Calculator::closestNames(std::string_view name, std::si
     consider("ans", "ans");
     for (const auto& [functionName, function] : registry_->functions())
         consider(functionName, functionName);
-    for (const auto& [symbol, unit] : registry_->units()) {
-        consider(symbol, symbol, unit.displayed);
-        consider(unit.name, symbol, unit.displayed);  // "kilometre" offers km
+    for (const Unit* unit : registry_->units()) {
+        consider(unit->symbol, unit->symbol, unit->displayed);
+        consider(unit->name, unit->symbol, unit->displayed);  // "kilometre" offers km
     }
     std::sort(candidates.begin(), candidates.end());
     std::vector<std::string> names;

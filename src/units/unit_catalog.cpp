@@ -60,7 +60,7 @@ Unit*& UnitCatalog::SymbolIndex::slot(std::string_view symbol) {
 const Unit* UnitCatalog::findUnit(std::string_view symbol) const {
     if (const Unit* unit = unitIndex_.find(symbol)) return unit;
     if (derivedBySymbol_.empty()) return nullptr;
-    const auto derived = derivedBySymbol_.find(std::string(symbol));
+    const auto derived = derivedBySymbol_.find(symbol);
     return derived != derivedBySymbol_.end() ? derived->second : nullptr;
 }
 
@@ -73,25 +73,28 @@ Unit& UnitCatalog::newUnit() {
     return unit;
 }
 
-UnitCatalog::UnitTable::const_iterator UnitCatalog::UnitTable::lower_bound(
-    std::string_view symbol) const {
-    return const_iterator(std::lower_bound(
-        units_.begin(), units_.end(), symbol,
-        [](const Unit* unit, std::string_view key) { return unit->symbol < key; }));
-}
-
-const UnitCatalog::UnitTable& UnitCatalog::units() const {
+std::span<const Unit* const> UnitCatalog::units() const {
     if (!sorted_) {
-        std::vector<const Unit*>& view = sortedUnits_.units_;
-        view.clear();
-        view.reserve(unitCount_);
+        sortedUnits_.clear();
+        sortedUnits_.reserve(unitCount_);
         for (std::size_t i = 0; i < unitCount_; ++i)
-            view.push_back(&unitBlocks_[i / kUnitsPerBlock][i % kUnitsPerBlock]);
-        std::sort(view.begin(), view.end(),
+            sortedUnits_.push_back(&unitBlocks_[i / kUnitsPerBlock][i % kUnitsPerBlock]);
+        std::sort(sortedUnits_.begin(), sortedUnits_.end(),
                   [](const Unit* a, const Unit* b) { return a->symbol < b->symbol; });
         sorted_ = true;
     }
     return sortedUnits_;
+}
+
+std::span<const Unit* const> UnitCatalog::unitsStartingWith(std::string_view prefix) const {
+    const std::span<const Unit* const> all = units();
+    const auto first =
+        std::lower_bound(all.begin(), all.end(), prefix,
+                         [](const Unit* unit, std::string_view key) { return unit->symbol < key; });
+    auto last = first;
+    while (last != all.end() && (*last)->symbol.starts_with(prefix))
+        ++last;
+    return {first, last};
 }
 
 const QuantityUnits* UnitCatalog::findQuantity(std::string_view name) const {
@@ -268,7 +271,7 @@ const Unit* UnitCatalog::unitOfDimension(const Dimension& dimension) const {
     unit.description = "Derived unit";
     unit.referenceUnit = &unit;
     derivedByDimension_.emplace(dimension, &unit);
-    derivedBySymbol_.emplace(std::string(unit.symbol), &unit);
+    derivedBySymbol_.emplace(unit.symbol, &unit);
     unit.dimension = &derivedDimensions_.emplace(unit.quantity, dimension).first->second;
     return &unit;
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -76,55 +77,6 @@ using QuantityUnits = std::vector<const Unit*>;
 /// byte, case-sensitively. Filled at start-up, read-only afterwards.
 class UnitCatalog {
 public:
-    /// The units in symbol order, read as a map from symbol to unit: an entry is a pair of the
-    /// symbol and the unit. Valid until the next unit is entered.
-    class UnitTable {
-    public:
-        using value_type = std::pair<std::string_view, const Unit&>;
-
-        class const_iterator {
-        public:
-            using iterator_category = std::forward_iterator_tag;
-            using value_type = UnitTable::value_type;
-            using difference_type = std::ptrdiff_t;
-            using reference = value_type;
-            struct pointer {
-                value_type entry;
-                const value_type* operator->() const { return &entry; }
-            };
-
-            const_iterator() = default;
-            value_type operator*() const { return {(*at_)->symbol, **at_}; }
-            pointer operator->() const { return pointer{**this}; }
-            const_iterator& operator++() {
-                ++at_;
-                return *this;
-            }
-            const_iterator operator++(int) {
-                const_iterator before = *this;
-                ++at_;
-                return before;
-            }
-            bool operator==(const const_iterator&) const = default;
-
-        private:
-            friend class UnitTable;
-            explicit const_iterator(std::vector<const Unit*>::const_iterator at) : at_(at) {}
-            std::vector<const Unit*>::const_iterator at_;
-        };
-        using iterator = const_iterator;
-
-        const_iterator begin() const { return const_iterator(units_.begin()); }
-        const_iterator end() const { return const_iterator(units_.end()); }
-        std::size_t size() const { return units_.size(); }
-        bool empty() const { return units_.empty(); }
-        /// The first unit whose symbol is not before `symbol`.
-        const_iterator lower_bound(std::string_view symbol) const;
-
-    private:
-        friend class UnitCatalog;
-        std::vector<const Unit*> units_;  // sorted by symbol
-    };
     using QuantityTable = std::map<std::string, QuantityUnits, std::less<>>;
 
     UnitCatalog() = default;
@@ -133,8 +85,10 @@ public:
 
     /// The unit with exactly this symbol, or nullptr.
     const Unit* findUnit(std::string_view symbol) const;
-    /// All units in symbol order.
-    const UnitTable& units() const;
+    /// All units in symbol order; valid until the next unit is entered.
+    std::span<const Unit* const> units() const;
+    /// The units whose symbols begin with `prefix`, in symbol order; valid as units() is.
+    std::span<const Unit* const> unitsStartingWith(std::string_view prefix) const;
     /// The units of a quantity, or nullptr when no unit names it.
     const QuantityUnits* findQuantity(std::string_view name) const;
     /// All quantities in name order.
@@ -240,7 +194,7 @@ private:
     mutable TextArena texts_;
     // The symbol-order view, sorted when first asked for after a unit was entered: loading
     // never needs it.
-    mutable UnitTable sortedUnits_;
+    mutable std::vector<const Unit*> sortedUnits_;
     mutable bool sorted_ = true;
     QuantityTable quantities_;
     // The quantity that received the last unit: the settings list a quantity's units together.
@@ -265,7 +219,7 @@ private:
     // cache: they never move and are never removed.
     mutable std::deque<Unit> derivedUnits_;
     mutable std::unordered_map<Dimension, const Unit*, DimensionHash> derivedByDimension_;
-    mutable std::unordered_map<std::string, const Unit*> derivedBySymbol_;
+    mutable std::unordered_map<std::string_view, const Unit*> derivedBySymbol_;
     mutable std::map<std::string, Dimension, std::less<>> derivedDimensions_;
 };
 

@@ -390,14 +390,14 @@ void expectTypedBack(Calculator& calculator, const std::string& text, long doubl
 
 TEST(LibraryDisplay, EveryShownResultTypedBackGivesTheSameValue) {
     Calculator calculator = libraryCalculator();
-    for (const auto& [key, unit] : calculator.registry().units()) {
-        const std::string symbol(key);
+    for (const Unit* unit : calculator.registry().units()) {
+        const std::string symbol(unit->symbol);
         SCOPED_TRACE(symbol);
         // The inch is a keyword where a target begins: its target is the other symbol, inch.
         const std::string target = symbol == "in" ? "inch" : symbol;
         const EvaluationResult result = calculator.evaluate("3 " + symbol + " in " + target);
         if (symbol != "in") {
-            EXPECT_EQ(result.unitText, shownText(unit));
+            EXPECT_EQ(result.unitText, shownText(*unit));
         }
         expectTypedBack(calculator, "3 " + symbol + " in " + target, 1e-9L);
         // The unit a value is shown in by itself, too.
@@ -1402,8 +1402,9 @@ TEST(LibraryAccuracy, EveryUnitMatchesItsPublishedValue) {
         EXPECT_LE(std::fabs(-unit->offset - reference.zero), 1e-12L)
             << "offset " << static_cast<double>(unit->offset);
     }
-    for (const auto& [symbol, unit] : registry.units()) {
-        EXPECT_TRUE(listed.count(std::string(symbol)) == 1) << symbol << " needs a reference value";
+    for (const Unit* unit : registry.units()) {
+        EXPECT_TRUE(listed.count(std::string(unit->symbol)) == 1)
+            << unit->symbol << " needs a reference value";
     }
 }
 
@@ -1675,10 +1676,10 @@ bool isSingleName(std::string_view text) {
 
 TEST(LibraryNames, EveryUnitHasANameAndADescription) {
     const Calculator calculator = libraryCalculator();
-    for (const auto& [symbol, unit] : calculator.registry().units()) {
-        SCOPED_TRACE(symbol);
-        EXPECT_FALSE(unit.name.empty());
-        EXPECT_FALSE(unit.description.empty());
+    for (const Unit* unit : calculator.registry().units()) {
+        SCOPED_TRACE(unit->symbol);
+        EXPECT_FALSE(unit->name.empty());
+        EXPECT_FALSE(unit->description.empty());
     }
 }
 
@@ -1688,7 +1689,8 @@ TEST(LibraryNames, EveryMicroUnitIsAlsoReadWithTheGreekMu) {
     const std::string microSign = "\u00B5";
     const std::string greekMu = "\u03BC";
     std::size_t micro = 0;
-    for (const auto& [symbol, unit] : registry.units()) {
+    for (const Unit* unit : registry.units()) {
+        const std::string_view symbol = unit->symbol;
         const std::size_t at = symbol.find(microSign);
         if (at == std::string::npos) continue;
         SCOPED_TRACE(symbol);
@@ -1697,8 +1699,8 @@ TEST(LibraryNames, EveryMicroUnitIsAlsoReadWithTheGreekMu) {
         twinSymbol.replace(at, microSign.size(), greekMu);
         const Unit* twin = registry.findUnit(twinSymbol);
         ASSERT_NE(twin, nullptr) << "no " << twinSymbol;
-        EXPECT_EQ(twin->quantity, unit.quantity);
-        EXPECT_EQ(twin->scale, unit.scale);
+        EXPECT_EQ(twin->quantity, unit->quantity);
+        EXPECT_EQ(twin->scale, unit->scale);
         EXPECT_FALSE(twin->displayed);  // the twin never changes what is shown
     }
     EXPECT_GE(micro, 20u);

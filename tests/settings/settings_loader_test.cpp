@@ -502,8 +502,8 @@ TEST(SettingsLoader, ScansOnlyXmlNamedEntries) {
     directory.write("xml", "<broken");
     const auto registry = load(directory.path());
     std::vector<std::string> symbols;
-    for (const auto& [symbol, unit] : registry->units())
-        symbols.emplace_back(symbol);
+    for (const Unit* unit : registry->units())
+        symbols.emplace_back(unit->symbol);
     EXPECT_EQ(symbols, (std::vector<std::string>{"deepest", "dotfile", "inner", "top", "upper"}));
 }
 
